@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs, and only those that are missing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config                 # host build
+  googletest libgtest-dev libbenchmark-dev         # tests and benchmarks
+  libssl-dev                                       # reference digests for tests and benchmarks
+  clang libclang-rt-14-dev                         # libFuzzer targets
+  g++-mingw-w64-x86-64-posix mingw-w64-tools       # Windows cross build (g++, windres, widl)
+  wine64 libwine-dev                               # Windows run time; IDL files for widl
+  xvfb xauth imagemagick                           # virtual display and screenshots
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "setup: installing ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

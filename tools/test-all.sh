@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds both presets and runs every native and Windows test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/setup.sh
+cmake --preset native >/dev/null
+cmake --build --preset native
+ctest --preset native
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+tools/check-imports.sh build/windows/bin
+ctest --preset windows
