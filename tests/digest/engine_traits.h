@@ -1,0 +1,64 @@
+#pragma once
+// One shape for both engines so that tests can run the same checks over MD5 and SHA-1.
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "hash/digest/md5.h"
+#include "hash/digest/sha1.h"
+
+struct Md5Engine {
+  using Context = Md5Context;
+  static constexpr size_t kDigestSize = 16;
+  static constexpr const char* kName = "MD5";
+  static void Init(Context* c) { Md5Init(c); }
+  static void Update(Context* c, const uint8_t* p, uint32_t n) { Md5Update(c, p, n); }
+  static void Final(Context* c, uint8_t* digest) { Md5Final(digest, c); }
+};
+
+struct Sha1Engine {
+  using Context = Sha1Context;
+  static constexpr size_t kDigestSize = 20;
+  static constexpr const char* kName = "SHA-1";
+  static void Init(Context* c) { Sha1Init(c); }
+  static void Update(Context* c, const uint8_t* p, uint32_t n) { Sha1Update(c, p, n); }
+  static void Final(Context* c, uint8_t* digest) { Sha1Final(c, digest); }
+};
+
+inline std::string ToHex(const uint8_t* bytes, size_t size) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string text;
+  for (size_t i = 0; i < size; ++i) {
+    text += kDigits[bytes[i] >> 4];
+    text += kDigits[bytes[i] & 15];
+  }
+  return text;
+}
+
+inline std::vector<uint8_t> Bytes(const std::string& text) {
+  return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+// Feeds the message in pieces of the given sizes, taken in turn and repeated until the message
+// is used up; a size of 0 is a zero-length update.
+template <class Engine>
+std::string DigestInPieces(const std::vector<uint8_t>& message,
+                           const std::vector<uint32_t>& pieces) {
+  typename Engine::Context context;
+  Engine::Init(&context);
+  size_t offset = 0;
+  for (size_t i = 0; offset < message.size(); i = (i + 1) % pieces.size()) {
+    const size_t n = std::min<size_t>(pieces[i], message.size() - offset);
+    Engine::Update(&context, message.data() + offset, static_cast<uint32_t>(n));
+    offset += n;
+  }
+  uint8_t digest[Engine::kDigestSize];
+  Engine::Final(&context, digest);
+  return ToHex(digest, sizeof digest);
+}
+
+template <class Engine> std::string DigestOf(const std::vector<uint8_t>& message) {
+  return DigestInPieces<Engine>(message, {static_cast<uint32_t>(message.size())});
+}
