@@ -1,0 +1,231 @@
+#include "hash/batch_run.h"
+
+#include "tests/batch/fake_progress.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kPrologue =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fmodern"
+    "\\fprq1\\fcharset0 Courier New;}}\n\\viewkind4\\uc1\\pard\\f0\\fs18 ";
+const std::string kMd5Empty = "d41d8cd98f00b204e9800998ecf8427e";
+const std::string kSha1Empty = "da39a3ee5e6b4b0d3255bfef95601890afd80709";
+const std::string kMd5Abc = "900150983cd24fb0d6963f7d28e17f72";
+const std::string kSha1Abc = "a9993e364706816aba3e25717850c26c9cd0d89d";
+
+class RecordingResults : public ResultsView {
+public:
+  int shown = 0;
+  std::string report;
+  int mode = -1;
+  void ShowReport(const std::string& text, int m) override {
+    ++shown;
+    report = text;
+    mode = m;
+  }
+};
+
+class BatchRun : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::random_device seed;
+    folder_ = fs::temp_directory_path() / ("corvane-batch-" + std::to_string(seed()));
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  // A full path whose last separator is a backslash, as the shell sends. On the host the backslash
+  // is simply part of the file's name.
+  std::string PathOf(const std::string& name) const {
+#ifdef _WIN32
+    return folder_.string() + "\\" + name;
+#else
+    return folder_.string() + "/data\\" + name;
+#endif
+  }
+
+  std::string MakeFile(const std::string& name, const std::string& contents) {
+    const std::string path = PathOf(name);
+    std::ofstream(path, std::ios::binary) << contents;
+    return path;
+  }
+
+  void Run(const std::string& list, int mode) {
+    RunBatch(list.c_str(), mode, progress, results);
+  }
+
+  fs::path folder_;
+  FakeProgress progress;
+  RecordingResults results;
+};
+
+using Texts = std::vector<std::string>;
+
+TEST_F(BatchRun, OneFileDrivesTheWindowAndReportsOneLineWithoutParagraphBreak) {
+  const std::string path = MakeFile("a.txt", "abc");
+  Run(path, 0);
+
+  EXPECT_EQ(progress.events, (Texts{"create", "title:Hashing File...", "show", "name:" + path,
+                                    "size:3 bytes", "range:0-100", "pos:0", "status:File 1 of 1",
+                                    "pos:100", "bytes:3", "pump", "destroy"}));
+  EXPECT_EQ(results.shown, 1);
+  EXPECT_EQ(results.mode, 0);
+  EXPECT_EQ(results.report, kPrologue + kMd5Abc + "    a.txt\n}");
+}
+
+TEST_F(BatchRun, ThreeFilesCountAndSeparateTheirLines) {
+  const std::string list = MakeFile("one.bin", "abc") + "\n" + MakeFile("two.bin", "") + "\n" +
+                           MakeFile("three.bin", "abc");
+  Run(list, 1);
+
+  EXPECT_EQ(progress.EventsStartingWith("title:"), Texts{"Hashing Files..."});
+  EXPECT_EQ(progress.EventsStartingWith("status:"),
+            (Texts{"File 1 of 3", "File 2 of 3", "File 3 of 3"}));
+  EXPECT_EQ(results.report, kPrologue + kSha1Abc + "    one.bin\\par\n" + kSha1Empty +
+                                "    two.bin\\par\n" + kSha1Abc + "    three.bin\n}");
+}
+
+TEST_F(BatchRun, EmptyFileIsReadOnceWithNothingAndGetsTheEmptyDigest) {
+  Run(MakeFile("empty", ""), 0);
+  EXPECT_EQ(progress.EventsStartingWith("size:"), Texts{"0 bytes"});
+  EXPECT_EQ(progress.EventsStartingWith("bytes:"), Texts{"0"});
+  EXPECT_EQ(progress.EventsStartingWith("pos:"), (Texts{"0", "0"}));
+  EXPECT_EQ(progress.pumps, 1);
+  EXPECT_EQ(results.report, kPrologue + kMd5Empty + "    empty\n}");
+}
+
+TEST_F(BatchRun, FileOfExactlyOneBlockTakesASecondEmptyRead) {
+  const std::string block(65536, 'x');
+  Run(MakeFile("block", block), 1);
+  EXPECT_EQ(progress.EventsStartingWith("size:"), Texts{"65536 bytes"});
+  EXPECT_EQ(progress.EventsStartingWith("bytes:"), (Texts{"65536", "65536"}));
+  EXPECT_EQ(progress.EventsStartingWith("pos:"), (Texts{"0", "100", "100"}));
+  EXPECT_EQ(progress.pumps, 2);
+}
+
+TEST_F(BatchRun, BarFollowsThePercentageOfEachBlock) {
+  Run(MakeFile("large", std::string(3 * 65536 + 10, 'q')), 0);
+  EXPECT_EQ(progress.EventsStartingWith("pos:"), (Texts{"0", "33", "66", "99", "100"}));
+  EXPECT_EQ(progress.EventsStartingWith("bytes:"), (Texts{"65536", "131072", "196608", "196618"}));
+}
+
+TEST_F(BatchRun, FilesThatCannotBeOpenedGetTheirLineAndStillCount) {
+  const std::string list = MakeFile("first", "abc") + "\n" + PathOf("missing-middle") + "\n" +
+                           MakeFile("third", "") + "\n" + PathOf("missing-last");
+  Run(list, 0);
+
+  EXPECT_EQ(progress.EventsStartingWith("status:"), (Texts{"File 1 of 4", "File 3 of 4"}));
+  EXPECT_EQ(progress.EventsStartingWith("name:").size(), 2u);
+  EXPECT_EQ(results.report,
+            kPrologue + kMd5Abc + "    first\\par\n" + "missing-middle Could not open file\\par\n" +
+                kMd5Empty + "    third\\par\n" + "missing-last Could not open file\\par\n" + "\n}");
+}
+
+TEST_F(BatchRun, ConfirmedAbortKeepsFinishedLinesAndStopsTheRun) {
+  const std::string big(3 * 65536, 'b');
+  const std::string list =
+      MakeFile("first", "abc") + "\n" + MakeFile("second", big) + "\n" + MakeFile("third", "abc");
+  progress.onPump = [this](int pump) {
+    if (pump == 3) // the second block of the second file
+      progress.abortRequested = true;
+  };
+  progress.abortAnswers = {true};
+  Run(list, 0);
+
+  EXPECT_EQ(progress.EventsStartingWith("status:"), (Texts{"File 1 of 3", "File 2 of 3"}));
+  EXPECT_EQ(progress.pumps, 3);
+  EXPECT_EQ(progress.events.back(), "destroy");
+  EXPECT_EQ(results.shown, 1);
+  EXPECT_EQ(results.report, kPrologue + kMd5Abc + "    first\\par\n" + "\n}");
+}
+
+TEST_F(BatchRun, DeclinedAbortGoesOnReadingAndGivesTheSameDigest) {
+  std::string contents(5 * 65536 + 77, '\0');
+  std::mt19937 random(7);
+  for (char& c : contents)
+    c = static_cast<char>(random());
+  const std::string path = MakeFile("random.bin", contents);
+  Run(path, 1);
+  const std::string uninterrupted = results.report;
+
+  FakeProgress interrupted;
+  interrupted.onPump = [&interrupted](int pump) {
+    if (pump == 2 || pump == 4)
+      interrupted.abortRequested = true;
+  };
+  interrupted.abortAnswers = {false, false};
+  RecordingResults again;
+  RunBatch(path.c_str(), 1, interrupted, again);
+
+  EXPECT_EQ(interrupted.EventsStartingWith("confirm").size(), 2u);
+  EXPECT_FALSE(interrupted.abortRequested);
+  EXPECT_EQ(interrupted.pumps, 6);
+  EXPECT_EQ(again.report, uninterrupted);
+}
+
+TEST_F(BatchRun, AnyOtherModeHashesWithSha1AndPassesTheModeOn) {
+  Run(MakeFile("m4", "abc"), 4);
+  EXPECT_EQ(results.mode, 4);
+  EXPECT_EQ(results.report, kPrologue + kSha1Abc + "    m4\n}");
+}
+
+TEST_F(BatchRun, CarriageReturnsStayInTheirEntries) {
+  const std::string first = MakeFile("first", "abc");
+  const std::string second = MakeFile("second", "abc");
+  Run(first + "\r\n" + second, 0);
+  EXPECT_EQ(results.report,
+            kPrologue + "first\r Could not open file\\par\n" + kMd5Abc + "    second\n}");
+}
+
+TEST_F(BatchRun, TrailingLineFeedAndBlanksAreTrimmedAway) {
+  Run("\t " + MakeFile("only", "abc") + "\n  \r\n", 0);
+  EXPECT_EQ(progress.EventsStartingWith("title:"), Texts{"Hashing File..."});
+  EXPECT_EQ(progress.EventsStartingWith("status:"), Texts{"File 1 of 1"});
+  EXPECT_EQ(results.report, kPrologue + kMd5Abc + "    only\n}");
+}
+
+TEST_F(BatchRun, EmptyOrNullListShowsTheWindowsWithoutLines) {
+  RunBatch(nullptr, 0, progress, results);
+  EXPECT_EQ(progress.events, (Texts{"create", "title:Hashing File...", "show", "destroy"}));
+  EXPECT_EQ(results.report, kPrologue + "\n}");
+
+  FakeProgress blank;
+  RunBatch(" \n\t", 1, blank, results);
+  EXPECT_EQ(results.report, kPrologue + "\n}");
+  EXPECT_EQ(results.shown, 2);
+}
+
+TEST_F(BatchRun, EntryWithoutBackslashIsNamedByTheWholeEntry) {
+  Run("no-folder-here.txt\n\nC:\\ends-with\\", 0);
+  EXPECT_EQ(results.report, kPrologue + "no-folder-here.txt Could not open file\\par\n" +
+                                " Could not open file\\par\n" + " Could not open file\\par\n" +
+                                "\n}");
+}
+
+TEST_F(BatchRun, BracesInANameCannotCorruptTheReport) {
+  Run(MakeFile("{b}.txt", "abc") + "\n" + MakeFile("next", ""), 0);
+  EXPECT_EQ(results.report,
+            kPrologue + kMd5Abc + "    \\{b\\}.txt\\par\n" + kMd5Empty + "    next\n}");
+}
+
+#ifndef _WIN32
+// A directory opens as a stream on the host but cannot be read: the run must not spin on it.
+TEST_F(BatchRun, ReadErrorEndsThatFileWithItsOwnLineAndTheRunGoesOn) {
+  const std::string folder = PathOf("folder");
+  fs::create_directory(folder);
+  Run(folder + "\n" + MakeFile("after", ""), 0);
+  EXPECT_EQ(results.report,
+            kPrologue + "folder Could not read file\\par\n" + kMd5Empty + "    after\n}");
+}
+#endif
+
+} // namespace
