@@ -1,0 +1,45 @@
+#include "framework/file_dialog.h"
+
+#include <cstring>
+
+namespace {
+// Room for long paths; the dialog reports a name that does not fit instead of cutting it.
+constexpr size_t kFileNameChars = 32768;
+} // namespace
+
+CFileDialog::CFileDialog(BOOL openFileDialog, const char* defaultExt, const char* fileName,
+                         DWORD flags, const char* filter, CWnd* parent)
+    : m_ofn(), m_bOpenFileDialog(openFileDialog), m_fileName(kFileNameChars, '\0') {
+  m_ofn.lStructSize = sizeof(m_ofn);
+  m_ofn.hwndOwner = parent != nullptr ? parent->m_hWnd : nullptr;
+  m_ofn.Flags = flags;
+  if (fileName != nullptr) {
+    std::strncpy(m_fileName.data(), fileName, m_fileName.size() - 1);
+  }
+  m_ofn.lpstrFile = m_fileName.data();
+  m_ofn.nMaxFile = static_cast<DWORD>(m_fileName.size());
+  if (defaultExt != nullptr) {
+    m_strDefExt = defaultExt;
+    m_ofn.lpstrDefExt = m_strDefExt.c_str();
+  }
+  if (filter != nullptr) {
+    // The dialog wants NUL separators and a double NUL at the end.
+    m_strFilter = filter;
+    for (char& ch : m_strFilter) {
+      if (ch == '|') {
+        ch = '\0';
+      }
+    }
+    m_strFilter.push_back('\0');
+    m_ofn.lpstrFilter = m_strFilter.c_str();
+  }
+}
+
+INT_PTR CFileDialog::DoModal() {
+  BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
+  return chosen ? IDOK : IDCANCEL;
+}
+
+CString CFileDialog::GetPathName() const {
+  return CString(m_fileName.data());
+}

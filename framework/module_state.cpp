@@ -1,0 +1,24 @@
+#include "framework/module_state.h"
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace {
+// Set only for the duration of a call into the module; one thread of work, no lock needed.
+HINSTANCE g_hResources = nullptr;
+} // namespace
+
+HINSTANCE FrameworkOwnModule() {
+  return reinterpret_cast<HINSTANCE>(&__ImageBase);
+}
+
+HINSTANCE FrameworkResourceHandle() {
+  return g_hResources != nullptr ? g_hResources : FrameworkOwnModule();
+}
+
+CModuleStateScope::CModuleStateScope(HINSTANCE resources) : m_hPrevious(g_hResources) {
+  g_hResources = resources;
+}
+
+CModuleStateScope::~CModuleStateScope() {
+  g_hResources = m_hPrevious;
+}

@@ -1,0 +1,13 @@
+#pragma once
+// The caption-less "Formatting output..." notice shown while a report is loaded into its view.
+
+#include "framework/dialog.h"
+
+class CFormattingDlg : public CDialog {
+public:
+  CFormattingDlg();
+  ~CFormattingDlg() override;
+
+protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+};
