@@ -11,7 +11,7 @@ namespace corvane {
 
 // Registry key, closed with RegCloseKey.
 class ScopedRegKey {
- public:
+public:
   ScopedRegKey() = default;
   explicit ScopedRegKey(HKEY key) noexcept : key_(key) {}
   ~ScopedRegKey() { Reset(); }
@@ -31,13 +31,13 @@ class ScopedRegKey {
     }
   }
 
- private:
+private:
   HKEY key_ = nullptr;
 };
 
 // Loaded module, unloaded with FreeLibrary.
 class ScopedModule {
- public:
+public:
   ScopedModule() = default;
   explicit ScopedModule(HMODULE module) noexcept : module_(module) {}
   ~ScopedModule() { Reset(); }
@@ -53,13 +53,13 @@ class ScopedModule {
     }
   }
 
- private:
+private:
   HMODULE module_ = nullptr;
 };
 
 // Storage medium filled by IDataObject::GetData, given back with ReleaseStgMedium.
 class ScopedStgMedium {
- public:
+public:
   ScopedStgMedium() noexcept : medium_() {}
   ~ScopedStgMedium() { ReleaseStgMedium(&medium_); }
   ScopedStgMedium(const ScopedStgMedium&) = delete;
@@ -68,13 +68,13 @@ class ScopedStgMedium {
   STGMEDIUM* Receive() noexcept { return &medium_; }
   const STGMEDIUM& Get() const noexcept { return medium_; }
 
- private:
+private:
   STGMEDIUM medium_;
 };
 
 // Locked global memory block, unlocked with GlobalUnlock.
 class ScopedGlobalLock {
- public:
+public:
   explicit ScopedGlobalLock(HGLOBAL memory) noexcept
       : memory_(memory), data_(memory != nullptr ? GlobalLock(memory) : nullptr) {}
   ~ScopedGlobalLock() {
@@ -87,14 +87,14 @@ class ScopedGlobalLock {
 
   void* Get() const noexcept { return data_; }
 
- private:
+private:
   HGLOBAL memory_;
   void* data_;
 };
 
 // Global memory block that is still ours (not yet handed to a medium), freed with GlobalFree.
 class ScopedHGlobal {
- public:
+public:
   explicit ScopedHGlobal(HGLOBAL memory = nullptr) noexcept : memory_(memory) {}
   ~ScopedHGlobal() {
     if (memory_ != nullptr) {
@@ -111,13 +111,13 @@ class ScopedHGlobal {
     return memory;
   }
 
- private:
+private:
   HGLOBAL memory_;
 };
 
 // Held critical section: entered on construction, left on destruction.
 class ScopedCritSec {
- public:
+public:
   explicit ScopedCritSec(CRITICAL_SECTION& section) noexcept : section_(section) {
     EnterCriticalSection(&section_);
   }
@@ -125,13 +125,13 @@ class ScopedCritSec {
   ScopedCritSec(const ScopedCritSec&) = delete;
   ScopedCritSec& operator=(const ScopedCritSec&) = delete;
 
- private:
+private:
   CRITICAL_SECTION& section_;
 };
 
 // Counted COM reference, released on destruction.
 template <typename T> class ComPtr {
- public:
+public:
   ComPtr() = default;
   ComPtr(const ComPtr& other) noexcept : ptr_(other.ptr_) {
     if (ptr_ != nullptr) {
@@ -174,13 +174,13 @@ template <typename T> class ComPtr {
     }
   }
 
- private:
+private:
   T* ptr_ = nullptr;
 };
 
 // C runtime stream, closed with fclose. Close() reports the result where a failed flush matters.
 class ScopedFile {
- public:
+public:
   explicit ScopedFile(std::FILE* file = nullptr) noexcept : file_(file) {}
   ~ScopedFile() { Close(); }
   ScopedFile(const ScopedFile&) = delete;
@@ -197,13 +197,13 @@ class ScopedFile {
     return result;
   }
 
- private:
+private:
   std::FILE* file_;
 };
 
 // Device context of a window, given back with ReleaseDC.
 class ScopedWindowDC {
- public:
+public:
   explicit ScopedWindowDC(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
   ~ScopedWindowDC() {
     if (dc_ != nullptr) {
@@ -215,7 +215,7 @@ class ScopedWindowDC {
 
   HDC Get() const noexcept { return dc_; }
 
- private:
+private:
   HWND window_;
   HDC dc_;
 };
