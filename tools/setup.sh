@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools       # Windows cross build (g++, windres, widl)
   wine64 libwine-dev                               # Windows run time; IDL files for widl
   xvfb xauth imagemagick                           # virtual display and screenshots
+  nsis                                             # corvane-setup.exe
 )
 
 missing=()

@@ -1,0 +1,235 @@
+; corvane-setup.exe: per-machine installer of Corvane 2004 - 64-bit Edition.
+;
+; makensis -DCORVANE_DLL=<Corvane.dll> -DHASH_DLL=<Hash.dll> -DOUTFILE=<setup.exe>
+;          [-DSTUB_TARGET=amd64-unicode|x86-ansi] corvane.nsi
+;
+; The installer writes what the two DLLs leave to their installation: the registry value that names
+; the hash module, the context-menu handler key for every file and the shell's approval of the class.
+; Keys it had to create on the way are remembered in its uninstall entry, so that the uninstaller
+; removes exactly those and leaves the machine as it found it.
+
+!ifndef CORVANE_DLL | HASH_DLL | OUTFILE
+  !error "CORVANE_DLL, HASH_DLL and OUTFILE must be defined"
+!endif
+!ifndef STUB_TARGET
+  ; A 64-bit stub runs wherever the 64-bit DLLs can run, including a 64-bit-only Wine.
+  !define STUB_TARGET amd64-unicode
+!endif
+Target ${STUB_TARGET}
+
+!include LogicLib.nsh
+!include MUI2.nsh
+!include x64.nsh
+
+!define PRODUCT "Corvane 2004"
+!define CLSID "{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}"
+!define PRODUCT_KEY "Software\Corvane 2004"
+!define HANDLERS_KEY "*\shellex\ContextMenuHandlers"
+!define HANDLER_KEY "${HANDLERS_KEY}\Corvane 2004"
+!define APPROVED_KEY "Software\Microsoft\Windows\CurrentVersion\Shell Extensions\Approved"
+!define UNINSTALL_PARENT "Software\Microsoft\Windows\CurrentVersion\Uninstall"
+!define UNINSTALL_KEY "${UNINSTALL_PARENT}\Corvane 2004"
+!define UNINSTALLER "Uninstall.exe"
+
+Name "${PRODUCT} - 64-bit Edition"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\${PRODUCT}"
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+ShowInstDetails show
+ShowUninstDetails show
+
+!define MUI_ABORTWARNING
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+Var created_handlers ; topmost key of the handler's parent chain that this installation created
+Var created_approved ; likewise for the approval list
+Var created_uninstall ; likewise for the installed-programs list
+
+; $0 = 1 when ROOT\KEY exists, else 0.
+!macro KeyExists ROOT KEY
+  ClearErrors
+  EnumRegKey $0 ${ROOT} "${KEY}" 0
+  ${If} ${Errors}
+    StrCpy $0 0
+  ${Else}
+    StrCpy $0 1
+  ${EndIf}
+!macroend
+
+; Sets VAR to KEY when KEY is missing and no higher key of the same chain was found missing first.
+!macro NoteIfMissing VAR ROOT KEY
+  ${If} ${VAR} == ""
+    !insertmacro KeyExists ${ROOT} "${KEY}"
+    ${If} $0 == 0
+      StrCpy ${VAR} "${KEY}"
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; Deletes ROOT\KEY when it holds neither subkeys nor values and lies at or below TOP, the topmost key
+; that the installation created in this chain.
+!macro DeleteIfCreated ROOT KEY TOP
+  ${If} ${TOP} != ""
+    StrLen $1 "${KEY}"
+    StrLen $2 ${TOP}
+    ${If} $1 >= $2
+      ClearErrors
+      EnumRegKey $3 ${ROOT} "${KEY}" 0
+      EnumRegValue $4 ${ROOT} "${KEY}" 0
+      ${IfNot} ${Errors}
+      ${AndIf} $3 == ""
+      ${AndIf} $4 == ""
+        DeleteRegKey ${ROOT} "${KEY}"
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; Removes everything but the registration of the server itself; shared by the uninstaller and the
+; roll-back of a failed installation. Expects the created_* variables to be set.
+!macro RemoveInstallation UN
+  DeleteRegKey HKCR "${HANDLER_KEY}"
+  !insertmacro DeleteIfCreated HKCR "${HANDLERS_KEY}" $created_handlers
+  !insertmacro DeleteIfCreated HKCR "*\shellex" $created_handlers
+  !insertmacro DeleteIfCreated HKCR "*" $created_handlers
+
+  DeleteRegValue HKLM "${APPROVED_KEY}" "${CLSID}"
+  !insertmacro DeleteIfCreated HKLM "${APPROVED_KEY}" $created_approved
+  !insertmacro DeleteIfCreated HKLM "Software\Microsoft\Windows\CurrentVersion\Shell Extensions" $created_approved
+
+  DeleteRegKey HKLM "${PRODUCT_KEY}"
+
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  !insertmacro DeleteIfCreated HKLM "${UNINSTALL_PARENT}" $created_uninstall
+
+  Delete "$INSTDIR\Corvane.dll"
+  Delete "$INSTDIR\Hash.dll"
+  Delete "$INSTDIR\${UNINSTALLER}"
+  ; The folder cannot go while it is the working directory.
+  SetOutPath "$TEMP"
+  RMDir "$INSTDIR"
+!macroend
+
+; The 64-bit regsvr32 calls DllRegisterServer/DllUnregisterServer in a 64-bit process; from a 32-bit
+; stub, System32 has to be reached with the file-system redirection switched off.
+!macro RunRegsvr32 ARGS
+  ${DisableX64FSRedirection}
+  ExecWait '"$SYSDIR\regsvr32.exe" ${ARGS}' $0
+  ${EnableX64FSRedirection}
+!macroend
+
+Function .onInit
+  ${IfNot} ${RunningX64}
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} - 64-bit Edition requires a 64-bit version of Windows." /SD IDOK
+    SetErrorLevel 3
+    Abort
+  ${EndIf}
+  SetRegView 64
+  SetShellVarContext all
+  ; A 32-bit stub resolves $PROGRAMFILES64 only at run time; honour an /D= given on the command line.
+  ${If} $INSTDIR == ""
+    StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}"
+  ${EndIf}
+FunctionEnd
+
+Section "Corvane 2004" SecMain
+  SectionIn RO
+  SetRegView 64
+
+  ; Keys created on the way are remembered once; a repeated installation keeps the first record.
+  ClearErrors
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} ${Errors}
+    StrCpy $created_handlers ""
+    StrCpy $created_approved ""
+    StrCpy $created_uninstall ""
+    !insertmacro NoteIfMissing $created_handlers HKCR "*"
+    !insertmacro NoteIfMissing $created_handlers HKCR "*\shellex"
+    !insertmacro NoteIfMissing $created_handlers HKCR "${HANDLERS_KEY}"
+    !insertmacro NoteIfMissing $created_approved HKLM "Software\Microsoft\Windows\CurrentVersion\Shell Extensions"
+    !insertmacro NoteIfMissing $created_approved HKLM "${APPROVED_KEY}"
+    !insertmacro NoteIfMissing $created_uninstall HKLM "${UNINSTALL_PARENT}"
+  ${Else}
+    ReadRegStr $created_handlers HKLM "${UNINSTALL_KEY}" "CreatedHandlerKeys"
+    ReadRegStr $created_approved HKLM "${UNINSTALL_KEY}" "CreatedApprovalKeys"
+    ReadRegStr $created_uninstall HKLM "${UNINSTALL_KEY}" "CreatedUninstallKeys"
+  ${EndIf}
+
+  SetOutPath "$INSTDIR"
+  ClearErrors
+  File "/oname=Corvane.dll" "${CORVANE_DLL}"
+  File "/oname=Hash.dll" "${HASH_DLL}"
+  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  ${If} ${Errors}
+    Goto rollback
+  ${EndIf}
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} - 64-bit Edition"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "1.0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "CreatedHandlerKeys" "$created_handlers"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "CreatedApprovalKeys" "$created_approved"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "CreatedUninstallKeys" "$created_uninstall"
+
+  WriteRegStr HKLM "${PRODUCT_KEY}" "" "$INSTDIR\Hash.dll"
+  ${If} ${Errors}
+    Goto rollback
+  ${EndIf}
+
+  DetailPrint "Registering Corvane.dll"
+  !insertmacro RunRegsvr32 '/s "$INSTDIR\Corvane.dll"'
+  ${If} $0 != 0
+    ; DllRegisterServer may have written the class before its type library failed.
+    !insertmacro RunRegsvr32 '/u /s "$INSTDIR\Corvane.dll"'
+    StrCpy $R0 "Corvane.dll could not be registered (DllRegisterServer failed).$\r$\nNothing was installed."
+    Goto rollback_with_message
+  ${EndIf}
+
+  WriteRegStr HKCR "${HANDLER_KEY}" "" "${CLSID}"
+  WriteRegStr HKLM "${APPROVED_KEY}" "${CLSID}" "${PRODUCT}"
+  ${If} ${Errors}
+    !insertmacro RunRegsvr32 '/u /s "$INSTDIR\Corvane.dll"'
+    Goto rollback
+  ${EndIf}
+  Return
+
+rollback:
+  StrCpy $R0 "${PRODUCT} could not be installed in $INSTDIR.$\r$\nNothing was installed."
+rollback_with_message:
+  DetailPrint "Rolling back"
+  !insertmacro RemoveInstallation ""
+  MessageBox MB_OK|MB_ICONSTOP "$R0" /SD IDOK
+  SetErrorLevel 2
+  Abort "$R0"
+SectionEnd
+
+Function un.onInit
+  SetRegView 64
+  SetShellVarContext all
+FunctionEnd
+
+Section "Uninstall"
+  SetRegView 64
+  ReadRegStr $created_handlers HKLM "${UNINSTALL_KEY}" "CreatedHandlerKeys"
+  ReadRegStr $created_approved HKLM "${UNINSTALL_KEY}" "CreatedApprovalKeys"
+  ReadRegStr $created_uninstall HKLM "${UNINSTALL_KEY}" "CreatedUninstallKeys"
+
+  ; Unregistering first: the handler key must not outlive the class it names.
+  ${If} ${FileExists} "$INSTDIR\Corvane.dll"
+    DetailPrint "Unregistering Corvane.dll"
+    !insertmacro RunRegsvr32 '/u /s "$INSTDIR\Corvane.dll"'
+  ${EndIf}
+  !insertmacro RemoveInstallation "un."
+SectionEnd

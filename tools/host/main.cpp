@@ -1,0 +1,197 @@
+// corvane-host.exe: plays Explorer's part for the Corvane 2004 context-menu handler.
+//
+//   corvane-host.exe [--command md5|sha1|verify-md5|verify-sha1] [--drive FOLDER] FILE...
+//
+// Without --command the context menu is shown at the cursor, as a right-click in Explorer shows it.
+// With --drive (compute commands only) nobody needs to be at the screen: the windows are captured
+// into FOLDER, the report's lines are printed, and every window is closed.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/host/context_menu_host.h"
+#include "tools/host/run_driver.h"
+
+namespace {
+
+using corvane::ContextMenuHost;
+
+// {6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}
+constexpr CLSID kCorvaneShell = {
+    0x6B0F4A10, 0x52C3, 0x4E7D, {0x9A, 0x21, 0x3C, 0x5D, 0x7E, 0x8F, 0x9A, 0x01}};
+
+enum ExitCode {
+  kSuccess = 0,
+  kUsage = 1,
+  kBadFile = 2,
+  kNotInstalled = 3,
+  kHandlerFailed = 4,
+  kNoResults = 5,
+};
+
+int Usage(const char* problem) {
+  if (problem != nullptr) {
+    std::fprintf(stderr, "corvane-host: %s\n", problem);
+  }
+  std::fprintf(stderr, "usage: corvane-host.exe [--command md5|sha1|verify-md5|verify-sha1]"
+                       " [--drive FOLDER] FILE...\n");
+  return kUsage;
+}
+
+int Fail(int code, const std::string& text) {
+  std::fprintf(stderr, "corvane-host: %s\n", text.c_str());
+  return code;
+}
+
+std::string Hex(HRESULT result) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(result));
+  return text;
+}
+
+class ScopedComApartment {
+public:
+  ScopedComApartment() noexcept : result_(CoInitialize(nullptr)) {}
+  ~ScopedComApartment() {
+    if (SUCCEEDED(result_)) {
+      CoUninitialize();
+    }
+  }
+  ScopedComApartment(const ScopedComApartment&) = delete;
+  ScopedComApartment& operator=(const ScopedComApartment&) = delete;
+  HRESULT Result() const noexcept { return result_; }
+
+private:
+  HRESULT result_;
+};
+
+// The window a context menu belongs to; Explorer's would be the folder view.
+class HostWindow {
+public:
+  HostWindow() noexcept {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "CorvaneHostWindow";
+    RegisterClassA(&windowClass);
+    window_ = CreateWindowExA(WS_EX_TOOLWINDOW, "CorvaneHostWindow", "Corvane 2004 host", WS_POPUP,
+                              0, 0, 1, 1, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  }
+  ~HostWindow() {
+    if (window_ != nullptr) {
+      DestroyWindow(window_);
+    }
+  }
+  HostWindow(const HostWindow&) = delete;
+  HostWindow& operator=(const HostWindow&) = delete;
+  HWND Get() const noexcept { return window_; }
+
+private:
+  HWND window_ = nullptr;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+  std::string commandName;
+  std::string driveFolder;
+  std::vector<std::string> names;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument == "--command" || argument == "--drive") {
+      if (i + 1 >= argc) {
+        return Usage((argument + " needs a value").c_str());
+      }
+      (argument == "--command" ? commandName : driveFolder) = argv[++i];
+    } else if (argument == "--help" || argument == "-h" || argument == "/?") {
+      return Usage(nullptr);
+    } else if (argument.size() > 2 && argument.compare(0, 2, "--") == 0) {
+      return Usage(("unknown option " + argument).c_str());
+    } else {
+      names.push_back(argument);
+    }
+  }
+
+  UINT offset = 0;
+  if (!commandName.empty() && !corvane::FindHostCommand(commandName, offset)) {
+    return Usage(("unknown command " + commandName).c_str());
+  }
+  if (!driveFolder.empty()) {
+    if (commandName.empty() || offset > 1) {
+      return Usage("--drive needs --command md5 or --command sha1");
+    }
+    const DWORD attributes = GetFileAttributesA(driveFolder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      return Usage(("no such folder: " + driveFolder).c_str());
+    }
+  }
+  std::vector<std::string> paths;
+  std::string problem;
+  if (names.empty()) {
+    return Usage("no files given");
+  }
+  if (!corvane::MakeSelection(names, paths, problem)) {
+    return Fail(kBadFile, problem);
+  }
+
+  ScopedComApartment apartment;
+  if (FAILED(apartment.Result())) {
+    return Fail(kHandlerFailed, "COM could not be initialised: " + Hex(apartment.Result()));
+  }
+  ContextMenuHost host;
+  const HRESULT created = host.Create(kCorvaneShell, paths);
+  if (created == REGDB_E_CLASSNOTREG) {
+    return Fail(kNotInstalled, "Corvane 2004 is not installed: its class "
+                               "{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01} is not registered "
+                               "(run corvane-setup.exe)");
+  }
+  if (FAILED(created)) {
+    return Fail(kHandlerFailed, "the Corvane 2004 handler could not be created: " + Hex(created));
+  }
+
+  HostWindow window;
+  if (commandName.empty()) {
+    POINT at = {};
+    GetCursorPos(&at);
+    bool picked = false;
+    const HRESULT result = host.TrackMenu(window.Get(), at, picked);
+    if (FAILED(result)) {
+      return Fail(kHandlerFailed, "the context menu failed: " + Hex(result));
+    }
+    return kSuccess;
+  }
+
+  if (driveFolder.empty()) {
+    const HRESULT result = host.Invoke(offset, window.Get());
+    if (FAILED(result)) {
+      return Fail(kHandlerFailed, "the command failed: " + Hex(result));
+    }
+    return kSuccess;
+  }
+
+  corvane::RunDriver driver(driveFolder);
+  if (!driver.Started()) {
+    return Fail(kHandlerFailed, "the windows cannot be watched on this thread");
+  }
+  const HRESULT result = host.Invoke(offset, window.Get());
+  for (const std::string& message : driver.Messages()) {
+    std::fprintf(stderr, "corvane-host: %s\n", message.c_str());
+  }
+  for (const std::string& path : driver.CaptureErrors()) {
+    std::fprintf(stderr, "corvane-host: could not capture %s\n", path.c_str());
+  }
+  if (FAILED(result)) {
+    return Fail(kHandlerFailed, "the command failed: " + Hex(result));
+  }
+  if (!driver.SawResults()) {
+    return Fail(kNoResults, "the command showed no results window");
+  }
+  for (const std::string& line : driver.ReportLines()) {
+    std::printf("%s\n", line.c_str());
+  }
+  std::fflush(stdout);
+  return kSuccess;
+}
