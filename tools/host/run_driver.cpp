@@ -165,6 +165,8 @@ RunDriver::RunDriver(std::string folder) : folder_(std::move(folder)) {
   if (hook_ == nullptr) {
     return;
   }
+  textHook_ = SetWindowsHookExA(WH_CALLWNDPROCRET, &RunDriver::CallWndProcRetHook, nullptr,
+                                GetCurrentThreadId());
   activeDriver = this;
   timer_ = SetTimer(nullptr, 0, kTimerPeriodMs, nullptr);
 }
@@ -172,6 +174,9 @@ RunDriver::RunDriver(std::string folder) : folder_(std::move(folder)) {
 RunDriver::~RunDriver() {
   if (timer_ != 0) {
     KillTimer(nullptr, timer_);
+  }
+  if (textHook_ != nullptr) {
+    UnhookWindowsHookEx(textHook_);
   }
   if (hook_ != nullptr) {
     UnhookWindowsHookEx(hook_);
@@ -186,6 +191,22 @@ LRESULT CALLBACK RunDriver::GetMessageHook(int code, WPARAM wParam, LPARAM lPara
     // the rest.
     if (message->message == WM_PAINT || message->message == WM_TIMER) {
       activeDriver->Look();
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK RunDriver::CallWndProcRetHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && activeDriver != nullptr) {
+    const CWPRETSTRUCT* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    // The run loops set the bytes field last before they pump: the window is complete then.
+    if (call->message == WM_SETTEXT && GetDlgCtrlID(call->hwnd) == kProgressBytesId) {
+      HWND parent = GetParent(call->hwnd);
+      if (parent != nullptr && IsWindowVisible(parent) && !activeDriver->busy_) {
+        activeDriver->busy_ = true;
+        activeDriver->LookAtProgress(parent);
+        activeDriver->busy_ = false;
+      }
     }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -236,17 +257,6 @@ void RunDriver::LookAt(HWND window) {
                  reinterpret_cast<LPARAM>(GetDlgItem(window, IDOK)));
     return;
   }
-  if (StartsWith(caption, "Hashing File") && GetDlgItem(window, kProgressStatusId) != nullptr) {
-    const std::string status = WindowText(GetDlgItem(window, kProgressStatusId));
-    const std::string size = WindowText(GetDlgItem(window, kProgressSizeId));
-    const std::string bytes = WindowText(GetDlgItem(window, kProgressBytesId));
-    // Once per file, when all of it has been read.
-    if (!status.empty() && status != lastProgressCapture_ && size == bytes + " bytes") {
-      lastProgressCapture_ = status;
-      Capture(window, "progress.bmp");
-    }
-    return;
-  }
   HWND text = GetDlgItem(window, kMessageTextId);
   const int buttons[] = {IDOK, IDCANCEL, IDNO};
   for (int button : buttons) {
@@ -258,6 +268,21 @@ void RunDriver::LookAt(HWND window) {
                    reinterpret_cast<LPARAM>(control));
       return;
     }
+  }
+}
+
+void RunDriver::LookAtProgress(HWND window) {
+  if (!StartsWith(WindowText(window), "Hashing File") ||
+      GetDlgItem(window, kProgressStatusId) == nullptr) {
+    return;
+  }
+  const std::string status = WindowText(GetDlgItem(window, kProgressStatusId));
+  const std::string size = WindowText(GetDlgItem(window, kProgressSizeId));
+  const std::string bytes = WindowText(GetDlgItem(window, kProgressBytesId));
+  // Once per file, when all of it has been read.
+  if (!status.empty() && status != lastProgressCapture_ && size == bytes + " bytes") {
+    lastProgressCapture_ = status;
+    Capture(window, "progress.bmp");
   }
 }
 

@@ -11,7 +11,7 @@ namespace corvane {
 
 // While it lives, every message the thread takes from its queue passes a hook that
 //  - captures the progress window each time a file has been read to its end (the last capture
-//    wins) as <folder>\progress.bmp,
+//    wins) as <folder>\progress.bmp, right when its bytes field has been given its final text,
 //  - captures the results window as <folder>\results.bmp once it is shown, reads its report view
 //    (control 1003) and closes it with OK,
 //  - records and closes any message box (caption: text).
@@ -34,12 +34,15 @@ public:
 
 private:
   static LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK CallWndProcRetHook(int code, WPARAM wParam, LPARAM lParam);
   void Look();
   void LookAt(HWND window);
+  void LookAtProgress(HWND window);
   void Capture(HWND window, const char* name);
 
   std::string folder_;
   HHOOK hook_ = nullptr;
+  HHOOK textHook_ = nullptr;
   UINT_PTR timer_ = 0;
   bool busy_ = false;
   bool sawResults_ = false;
