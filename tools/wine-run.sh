@@ -71,6 +71,12 @@ if [ ! -f "$WINEPREFIX/.corvane-ready" ]; then
   "$wineserver_bin" -w 8>&-
   touch "$WINEPREFIX/.corvane-ready"
 fi
+if [ ! -f "$WINEPREFIX/.corvane-unmanaged" ]; then
+  # No window manager runs on the virtual display: without this every hidden window waits two
+  # seconds for a manager's answer that never comes.
+  "$wine_bin" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 8>&-
+  touch "$WINEPREFIX/.corvane-unmanaged"
+fi
 flock -u 8
 
 "$wine_bin" "$@" 8>&-
