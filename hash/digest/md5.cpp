@@ -4,12 +4,6 @@
 
 namespace {
 
-// Little-endian load of one message word; the cast keeps the top byte out of int's sign bit.
-inline uint32_t LoadLe32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
 inline void StoreLe32(uint8_t* p, uint32_t v) {
   p[0] = static_cast<uint8_t>(v);
   p[1] = static_cast<uint8_t>(v >> 8);
@@ -19,8 +13,13 @@ inline void StoreLe32(uint8_t* p, uint32_t v) {
 
 } // namespace
 
-// Macros rather than functions so that every step stays straight-line code with its constant and
-// rotation as immediates, whatever the optimisation level.
+// Macros rather than functions so that the compression stays straight-line code with its
+// constants and rotations as immediates, whatever the optimisation level.
+
+// Little-endian message word; widening first keeps the top byte out of int's sign bit.
+#define MD5_WORD(p)                                                                                \
+  (static_cast<uint32_t>((p)[0]) | static_cast<uint32_t>((p)[1]) << 8 |                            \
+   static_cast<uint32_t>((p)[2]) << 16 | static_cast<uint32_t>((p)[3]) << 24)
 #define MD5_ROTL(x, s) (((x) << (s)) | ((x) >> (32 - (s))))
 #define MD5_F(b, c, d) ((d) ^ ((b) & ((c) ^ (d))))
 #define MD5_G(b, c, d) (((b) & (d)) | ((c) & ~(d)))
@@ -93,12 +92,12 @@ void Md5Final(uint8_t digest[16], Md5Context* context) {
 }
 
 void Md5Transform(uint32_t state[4], const uint8_t block[64]) {
-  const uint32_t x0 = LoadLe32(block + 0), x1 = LoadLe32(block + 4), x2 = LoadLe32(block + 8),
-                 x3 = LoadLe32(block + 12), x4 = LoadLe32(block + 16), x5 = LoadLe32(block + 20),
-                 x6 = LoadLe32(block + 24), x7 = LoadLe32(block + 28), x8 = LoadLe32(block + 32),
-                 x9 = LoadLe32(block + 36), x10 = LoadLe32(block + 40), x11 = LoadLe32(block + 44),
-                 x12 = LoadLe32(block + 48), x13 = LoadLe32(block + 52), x14 = LoadLe32(block + 56),
-                 x15 = LoadLe32(block + 60);
+  const uint32_t x0 = MD5_WORD(block + 0), x1 = MD5_WORD(block + 4), x2 = MD5_WORD(block + 8),
+                 x3 = MD5_WORD(block + 12), x4 = MD5_WORD(block + 16), x5 = MD5_WORD(block + 20),
+                 x6 = MD5_WORD(block + 24), x7 = MD5_WORD(block + 28), x8 = MD5_WORD(block + 32),
+                 x9 = MD5_WORD(block + 36), x10 = MD5_WORD(block + 40), x11 = MD5_WORD(block + 44),
+                 x12 = MD5_WORD(block + 48), x13 = MD5_WORD(block + 52), x14 = MD5_WORD(block + 56),
+                 x15 = MD5_WORD(block + 60);
   uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
 
   MD5_STEP(MD5_F, a, b, c, d, x0, 0xd76aa478u, 7);
@@ -174,3 +173,11 @@ void Md5Transform(uint32_t state[4], const uint8_t block[64]) {
   state[2] += c;
   state[3] += d;
 }
+
+#undef MD5_WORD
+#undef MD5_ROTL
+#undef MD5_F
+#undef MD5_G
+#undef MD5_H
+#undef MD5_I
+#undef MD5_STEP
