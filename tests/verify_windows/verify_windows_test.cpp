@@ -224,6 +224,13 @@ protected:
                    reinterpret_cast<LPARAM>(text.c_str()));
   }
 
+  // A key pressed while the edit field has the focus.
+  static void PressKey(HWND dialog, WPARAM key) {
+    HWND edit = ::GetDlgItem(dialog, kDigestEdit);
+    ::PostMessageA(edit, WM_KEYDOWN, key, 1);
+    ::PostMessageA(edit, WM_KEYUP, key, 0xC0000001);
+  }
+
   // Types the digest into the entry dialog and presses OK.
   void EnterDigest(const std::string& digest) {
     HWND dialog = WaitForDialog(thread_, kDigestDialog);
@@ -300,7 +307,10 @@ TEST_F(VerifyThroughHash, DigestTypedInUpperOrMixedCaseMatches) {
       okButton = ::GetDlgItem(dialog, IDOK);
       EXPECT_EQ(ControlText(dialog, kDigestEdit), "");
       Type(dialog, digest);
-      Click(dialog, IDOK);
+      if (mode == kSha1Mode)
+        PressKey(dialog, VK_RETURN);
+      else
+        Click(dialog, IDOK);
       WaitUntilGone(dialog);
       verdict = FinalBox();
     });
@@ -350,19 +360,24 @@ TEST_F(VerifyThroughHash, MoreThanOnePathIsRefusedBeforeAnyDialog) {
   }
 }
 
-TEST_F(VerifyThroughHash, InvalidDigestIsPointedOutAndTheDialogStaysOpenUntilCancel) {
+TEST_F(VerifyThroughHash, InvalidDigestIsPointedOutAndTheDialogStaysOpenUntilCancelled) {
   const std::string path = MakeFile("abc.txt", "abc");
   const std::string md5 = Md5Text("abc");
   const std::string sha1 = Sha1Text("abc");
+  enum class Ending { CancelButton, EscapeKey, CloseBox };
   const struct {
     int mode;
     Texts typed;
+    Ending ending;
   } runs[] = {
       {kSha1Mode,
-       {md5, " " + sha1.substr(1), sha1.substr(0, 20) + "-" + sha1.substr(21), sha1 + " "}},
+       {md5, " " + sha1.substr(1), sha1.substr(0, 20) + "-" + sha1.substr(21), sha1 + " "},
+       Ending::CancelButton},
       {kMd5Mode,
        {sha1, " " + md5.substr(1), " " + md5, md5.substr(0, 10) + "-" + md5.substr(11),
-        md5.substr(0, 31) + "g"}},
+        md5.substr(0, 31) + "g"},
+       Ending::EscapeKey},
+      {kMd5Mode, {md5 + md5}, Ending::CloseBox},
   };
   for (const auto& run : runs) {
     std::vector<Box> notices;
@@ -378,7 +393,17 @@ TEST_F(VerifyThroughHash, InvalidDigestIsPointedOutAndTheDialogStaysOpenUntilCan
         Answer(notices.back(), IDOK);
         textsAfter.push_back(::IsWindow(dialog) ? ControlText(dialog, kDigestEdit) : "(closed)");
       }
-      Click(dialog, IDCANCEL);
+      switch (run.ending) {
+      case Ending::CancelButton:
+        Click(dialog, IDCANCEL);
+        break;
+      case Ending::EscapeKey:
+        PressKey(dialog, VK_ESCAPE);
+        break;
+      case Ending::CloseBox:
+        ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+      }
       WaitUntilGone(dialog);
     });
     EXPECT_EQ(textsAfter, run.typed) << "the dialog stays open with the text as typed";
@@ -388,8 +413,8 @@ TEST_F(VerifyThroughHash, InvalidDigestIsPointedOutAndTheDialogStaysOpenUntilCan
       EXPECT_NE(notice.owner, nullptr);
     }
     EXPECT_EQ(notices.size(), run.typed.size());
-    EXPECT_EQ(leftovers_, Texts{}) << "Cancel ends the verification silently";
-    EXPECT_EQ(ProgressTexts(recorder, 1004), Texts{}) << "no progress window after Cancel";
+    EXPECT_EQ(leftovers_, Texts{}) << "cancelling ends the verification silently";
+    EXPECT_EQ(ProgressTexts(recorder, 1004), Texts{}) << "no progress window after cancelling";
   }
 }
 
