@@ -292,8 +292,8 @@ HWND FindOwnWindow(const char* caption) {
   return search.found;
 }
 
-MessageBoxAnswerer::MessageBoxAnswerer(std::string caption)
-    : caption_(std::move(caption)), thread_([this] { Run(); }) {}
+MessageBoxAnswerer::MessageBoxAnswerer(std::string caption, int textControl)
+    : caption_(std::move(caption)), textControl_(textControl), thread_([this] { Run(); }) {}
 
 MessageBoxAnswerer::~MessageBoxAnswerer() {
   Stop();
@@ -307,13 +307,15 @@ void MessageBoxAnswerer::Stop() {
 }
 
 void MessageBoxAnswerer::Run() {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (!stop_ && std::chrono::steady_clock::now() < deadline) {
     HWND box = FindOwnWindow(caption_.c_str());
     if (box != nullptr) {
-      char text[512] = {};
-      // The message text is the static control with identifier 0xFFFF.
-      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+      // A message box shows its text in the static control 0xFFFF.
+      HWND control = GetDlgItem(box, textControl_);
+      std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+      text.resize(static_cast<std::size_t>(
+          GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
       text_ = text;
       hadOwner_ = GetWindow(box, GW_OWNER) != nullptr;
       answered_ = true;

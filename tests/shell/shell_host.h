@@ -83,11 +83,12 @@ private:
 std::string StandInPath();
 std::string NoHashStandInPath();
 
-// Waits on a thread of its own for a message box of this process with the given caption, reads
-// its text and presses OK. Gives up after a bounded time or when stopped.
+// Waits on a thread of its own for a window of this process with the given caption, reads the
+// text of one of its controls (by default a message box's text) and presses OK. Gives up after a
+// bounded time or when stopped.
 class MessageBoxAnswerer {
 public:
-  explicit MessageBoxAnswerer(std::string caption = "Error");
+  explicit MessageBoxAnswerer(std::string caption = "Error", int textControl = 0xFFFF);
   ~MessageBoxAnswerer();
   MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
   MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
@@ -102,6 +103,7 @@ private:
   void Run();
 
   std::string caption_;
+  int textControl_;
   std::atomic<bool> stop_{false};
   bool answered_ = false;
   bool hadOwner_ = false;
