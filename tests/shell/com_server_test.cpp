@@ -246,6 +246,18 @@ TEST(ComServer, DispatchUsesTheRegisteredTypeLibrary) {
   EXPECT_EQ(DISP_E_UNKNOWNNAME, dispatch->GetIDsOfNames(IID_NULL, names, 1, 0x0409, &id));
   EXPECT_EQ(E_POINTER, dispatch->GetIDsOfNames(IID_NULL, names, 1, 0x0409, nullptr));
 
+  // Whatever the type information itself answers for the names it holds, the object answers too.
+  for (const wchar_t* member : {L"QueryInterface", L"AddRef", L"Invoke", L"GetTypeInfoCount"}) {
+    LPOLESTR asked[] = {const_cast<LPOLESTR>(member)};
+    DISPID fromTypeInfo = 0;
+    DISPID fromObject = 0;
+    const HRESULT expected = typeInfo->GetIDsOfNames(asked, 1, &fromTypeInfo);
+    EXPECT_EQ(expected, dispatch->GetIDsOfNames(IID_NULL, asked, 1, 0x0409, &fromObject));
+    if (SUCCEEDED(expected)) {
+      EXPECT_EQ(fromTypeInfo, fromObject);
+    }
+  }
+
   DISPPARAMS noArguments = {};
   VARIANT result;
   VariantInit(&result);
