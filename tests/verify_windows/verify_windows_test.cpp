@@ -18,7 +18,6 @@ using hashtest::Click;
 using hashtest::ControlText;
 using hashtest::WaitForDialog;
 using hashtest::WaitUntilGone;
-using hashtest::WindowText;
 using Texts = std::vector<std::string>;
 
 constexpr int kMd5Mode = 2;
