@@ -168,31 +168,6 @@ TEST_F(Verification, NullOrEmptyListIsNoFile) {
   EXPECT_EQ(progress.events, (Texts{"ask", "create", "box:Could not open file", "destroy"}));
 }
 
-TEST_F(Verification, EmptyFileIsOneReadOfNothingAndHasTheEmptyMessagesDigest) {
-  const std::string path = MakeFile("empty.bin", "");
-  for (const auto& [algorithm, digest] :
-       {std::pair{DigestAlgorithm::Md5, kMd5Empty}, std::pair{DigestAlgorithm::Sha1, kSha1Empty}}) {
-    progress.events.clear();
-    progress.pumps = 0;
-    user.typed = digest;
-    EXPECT_EQ(Run(path.c_str(), algorithm), VerifyOutcome::Match);
-    EXPECT_EQ(progress.EventsStartingWith("size:"), (Texts{"0 bytes"}));
-    EXPECT_EQ(progress.EventsStartingWith("bytes:"), (Texts{"0 bytes"}));
-    EXPECT_EQ(progress.EventsStartingWith("pos:"), (Texts{"0", "0"}));
-    EXPECT_EQ(progress.pumps, 1);
-  }
-}
-
-TEST_F(Verification, LengthOfWholeBlocksTakesOneFinalEmptyRead) {
-  const std::string path = MakeFile("blocks.bin", std::string(131072, 'x'));
-  user.typed = "0000000000000000000000000000000000000000";
-  EXPECT_EQ(Run(path.c_str(), DigestAlgorithm::Sha1), VerifyOutcome::Mismatch);
-  EXPECT_EQ(progress.EventsStartingWith("size:"), (Texts{"131072 bytes"}));
-  EXPECT_EQ(progress.EventsStartingWith("bytes:"),
-            (Texts{"65536 bytes", "131072 bytes", "131072 bytes"}));
-  EXPECT_EQ(progress.EventsStartingWith("pos:"), (Texts{"0", "50", "100", "100"}));
-}
-
 TEST_F(Verification, ConfirmedAbortClosesTheWindowWithoutVerdict) {
   const std::string path = MakeFile("big.bin", std::string(5 * 65536, 'y'));
   user.typed = kMd5Abc;
