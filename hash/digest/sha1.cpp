@@ -1,5 +1,7 @@
 #include "hash/digest/sha1.h"
 
+#include "hash/digest/sha1_compression.h"
+
 #include <cstring>
 
 namespace {
@@ -47,6 +49,15 @@ void Sha1Update(Sha1Context* context, const uint8_t* data, uint32_t length) {
     return;
   }
   while (total >= 64) {
+    // Whole blocks of the caller's data need no detour through the buffer, and compressing them in
+    // one call keeps the chaining words in registers.
+    if (context->bufferedBytes == 0) {
+      const size_t blocks = static_cast<size_t>(total / 64);
+      Sha1ActiveCompression()(context->state, data, blocks);
+      data += blocks * 64;
+      total -= blocks * 64;
+      break;
+    }
     const uint32_t fill = 64u - context->bufferedBytes;
     std::memcpy(context->buffer + context->bufferedBytes, data, fill);
     Sha1Transform(context->state, context->buffer);
@@ -82,7 +93,22 @@ void Sha1Final(Sha1Context* context, uint8_t digest[20]) {
   }
 }
 
+Sha1Compression& Sha1ActiveCompression() {
+  static Sha1Compression active = CpuHasShaExtensions() ? Sha1CompressShaNi : Sha1CompressPortable;
+  return active;
+}
+
 void Sha1Transform(uint32_t state[5], const uint8_t block[64]) {
+  Sha1ActiveCompression()(state, block, 1);
+}
+
+void Sha1CompressPortable(uint32_t state[5], const uint8_t* blocks, size_t count) {
+  for (; count > 0; --count, blocks += 64) {
+    Sha1TransformPortable(state, blocks);
+  }
+}
+
+void Sha1TransformPortable(uint32_t state[5], const uint8_t block[64]) {
   uint32_t w[80];
   for (int t = 0; t < 16; ++t) {
     // Widen before shifting: a byte promoted to int would shift into the sign bit.

@@ -71,6 +71,9 @@ template <> const char* Expected<Md5Engine>(const Vector& v) {
 template <> const char* Expected<Sha1Engine>(const Vector& v) {
   return v.sha1;
 }
+template <> const char* Expected<Sha1PortableEngine>(const Vector& v) {
+  return v.sha1;
+}
 template <class Engine> const char* Expected(const LengthVector& v);
 template <> const char* Expected<Md5Engine>(const LengthVector& v) {
   return v.md5;
@@ -78,9 +81,12 @@ template <> const char* Expected<Md5Engine>(const LengthVector& v) {
 template <> const char* Expected<Sha1Engine>(const LengthVector& v) {
   return v.sha1;
 }
+template <> const char* Expected<Sha1PortableEngine>(const LengthVector& v) {
+  return v.sha1;
+}
 
 template <class Engine> class DigestEngineTest : public ::testing::Test {};
-using Engines = ::testing::Types<Md5Engine, Sha1Engine>;
+using Engines = ::testing::Types<Md5Engine, Sha1Engine, Sha1PortableEngine>;
 TYPED_TEST_SUITE(DigestEngineTest, Engines);
 
 TYPED_TEST(DigestEngineTest, StandardTestMessagesGiveTheirPublishedDigests) {

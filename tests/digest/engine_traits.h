@@ -8,6 +8,7 @@
 
 #include "hash/digest/md5.h"
 #include "hash/digest/sha1.h"
+#include "hash/digest/sha1_compression.h"
 
 struct Md5Engine {
   using Context = Md5Context;
@@ -25,6 +26,34 @@ struct Sha1Engine {
   static void Init(Context* c) { Sha1Init(c); }
   static void Update(Context* c, const uint8_t* p, uint32_t n) { Sha1Update(c, p, n); }
   static void Final(Context* c, uint8_t* digest) { Sha1Final(c, digest); }
+};
+
+// SHA-1 through the portable compression, whatever the processor offers: the fallback is tested
+// on machines with SHA instructions too.
+struct Sha1PortableEngine : Sha1Engine {
+  static constexpr const char* kName = "SHA-1 (portable compression)";
+  class UsePortable {
+  public:
+    UsePortable() : saved_(Sha1ActiveCompression()) {
+      Sha1ActiveCompression() = Sha1CompressPortable;
+    }
+    ~UsePortable() { Sha1ActiveCompression() = saved_; }
+
+  private:
+    Sha1Compression saved_;
+  };
+  static void Init(Context* c) {
+    UsePortable use;
+    Sha1Init(c);
+  }
+  static void Update(Context* c, const uint8_t* p, uint32_t n) {
+    UsePortable use;
+    Sha1Update(c, p, n);
+  }
+  static void Final(Context* c, uint8_t* digest) {
+    UsePortable use;
+    Sha1Final(c, digest);
+  }
 };
 
 inline std::string ToHex(const uint8_t* bytes, size_t size) {
