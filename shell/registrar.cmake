@@ -8,7 +8,8 @@ add_library(corvane_registrar STATIC
   ${CMAKE_CURRENT_LIST_DIR}/memory_registry.cpp
 )
 if(WIN32)
-  target_sources(corvane_registrar PRIVATE ${CMAKE_CURRENT_LIST_DIR}/win32_registry.cpp)
+  target_sources(corvane_registrar PRIVATE ${CMAKE_CURRENT_LIST_DIR}/win32_registry.cpp
+                                           ${CMAKE_CURRENT_LIST_DIR}/script_resource.cpp)
   target_link_libraries(corvane_registrar PUBLIC advapi32 oleaut32)
 endif()
 target_include_directories(corvane_registrar PUBLIC ${CMAKE_SOURCE_DIR})
