@@ -1,0 +1,199 @@
+// corvane-host.exe through the installed Corvane 2004: each command on real files, driven as a user
+// would drive the windows it leads to, and the host's own refusals.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/host/window_probe.h"
+
+namespace corvane::test {
+namespace {
+
+constexpr char kProduct[] = "Corvane 2004 - 64-bit Edition";
+constexpr int kReportView = 1003;
+constexpr int kDigestEdit = 1000;
+constexpr int kMessageText = 0xFFFF;
+constexpr DWORD kRunTime = 120000;
+
+std::string Folder(const std::string& path) {
+  return path.substr(0, path.find_last_of('\\'));
+}
+
+std::string BinFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return Folder(path);
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr) << path;
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+}
+
+class HostTest : public testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    // Wine waits for a window manager's answer when a window goes; the virtual display has none.
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+      RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+      RegCloseKey(key);
+    }
+    installResult_ = RunToEnd(BinFolder() + "\\corvane-setup.exe", {"/S"});
+
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    folder_ = std::string(temp) + "corvane-host-test";
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    WriteFile(folder_ + "\\abc.txt", "abc");
+    WriteFile(folder_ + "\\empty.txt", "");
+    WriteFile(folder_ + "\\fox.txt", "The quick brown fox jumps over the lazy dog");
+    // Two full blocks and a piece of a third.
+    std::string blocks(2 * 65536 + 100, '\0');
+    for (size_t i = 0; i < blocks.size(); ++i) {
+      blocks[i] = static_cast<char>(i * 7 + (i >> 8));
+    }
+    WriteFile(folder_ + "\\blocks.bin", blocks);
+  }
+
+  void SetUp() override { ASSERT_EQ(installResult_, 0) << "corvane-setup.exe /S failed"; }
+
+  static std::string File(const char* name) { return folder_ + "\\" + name; }
+  static std::string Host() { return BinFolder() + "\\corvane-host.exe"; }
+  static std::string InstalledServer() {
+    char programFiles[MAX_PATH] = {};
+    GetEnvironmentVariableA("ProgramW6432", programFiles, MAX_PATH);
+    return std::string(programFiles) + "\\Corvane 2004\\Corvane.dll";
+  }
+
+  // Runs a compute command and returns the lines of its results window, closed with OK.
+  static std::vector<std::string> ResultsOf(const char* command,
+                                            const std::vector<std::string>& files) {
+    ChildProcess host;
+    std::vector<std::string> arguments = {"--command", command};
+    arguments.insert(arguments.end(), files.begin(), files.end());
+    EXPECT_TRUE(host.Start(Host(), arguments));
+    HWND results = WaitForCaption(host.Id(), kProduct, kReportView);
+    EXPECT_NE(results, nullptr) << "no results window";
+    if (results == nullptr) {
+      return {};
+    }
+    EXPECT_EQ(ClassOf(GetDlgItem(results, kReportView)).rfind("RICHEDIT", 0), 0u);
+    std::vector<std::string> lines = LinesOf(TextOf(GetDlgItem(results, kReportView)));
+    Press(results, IDOK);
+    EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();
+    return lines;
+  }
+
+  // Runs a verification with the digest typed in; returns the verdict's text, closed with OK.
+  static std::string VerdictOf(const char* command, const std::string& file,
+                               const std::string& digest) {
+    ChildProcess host;
+    EXPECT_TRUE(host.Start(Host(), {"--command", command, file}));
+    HWND entry = WaitForCaption(host.Id(), "Message Digest to Verify", kDigestEdit);
+    EXPECT_NE(entry, nullptr) << "no digest entry dialog";
+    if (entry == nullptr) {
+      return {};
+    }
+    SendMessageA(GetDlgItem(entry, kDigestEdit), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(digest.c_str()));
+    Press(entry, IDOK);
+    HWND verdict = WaitForCaption(host.Id(), kProduct, kMessageText);
+    EXPECT_NE(verdict, nullptr) << "no verdict";
+    const std::string text = TextOf(GetDlgItem(verdict, kMessageText));
+    Press(verdict, IDOK);
+    EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();
+    return text;
+  }
+
+  static long installResult_;
+  static std::string folder_;
+};
+
+long HostTest::installResult_ = -1;
+std::string HostTest::folder_;
+
+TEST_F(HostTest, Md5OfSeveralFilesListsEachDigestAndNameInSelectionOrder) {
+  const std::vector<std::string> lines =
+      ResultsOf("md5", {File("fox.txt"), File("empty.txt"), File("abc.txt"), File("blocks.bin")});
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "9e107d9d372bb6826bd81d3542a419d6    fox.txt");
+  EXPECT_EQ(lines[1], "d41d8cd98f00b204e9800998ecf8427e    empty.txt");
+  EXPECT_EQ(lines[2], "900150983cd24fb0d6963f7d28e17f72    abc.txt");
+  EXPECT_EQ(lines[3].substr(32), "    blocks.bin");
+}
+
+TEST_F(HostTest, Sha1OfAFileGivenByRelativeNameShowsItsDigest) {
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  SetCurrentDirectoryA(folder_.c_str());
+  const std::vector<std::string> lines = ResultsOf("sha1", {"abc.txt", "fox.txt"});
+  SetCurrentDirectoryA(previous);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "a9993e364706816aba3e25717850c26c9cd0d89d    abc.txt");
+  EXPECT_EQ(lines[1], "2fd4e1c67a2d28fced849ee1bb76e7391b93eb12    fox.txt");
+}
+
+TEST_F(HostTest, VerifyMd5WithTheRightDigestInUpperCaseSucceeds) {
+  EXPECT_EQ(VerdictOf("verify-md5", File("abc.txt"), "900150983CD24FB0D6963F7D28E17F72"),
+            "Digest matches. Verification succeeded.");
+}
+
+TEST_F(HostTest, VerifySha1WithAnotherFilesDigestFails) {
+  EXPECT_EQ(VerdictOf("verify-sha1", File("abc.txt"), "2fd4e1c67a2d28fced849ee1bb76e7391b93eb12"),
+            "Verification failed. Digest does not match.");
+}
+
+TEST_F(HostTest, MissingFileIsReportedWithoutOpeningAnyWindow) {
+  ChildProcess host;
+  ASSERT_TRUE(host.Start(Host(), {"--command", "md5", File("abc.txt"), File("missing.txt")}));
+  EXPECT_EQ(host.Wait(kRunTime), 2);
+  EXPECT_NE(host.Errors().find("file not found"), std::string::npos) << host.Errors();
+  EXPECT_NE(host.Errors().find("missing.txt"), std::string::npos) << host.Errors();
+}
+
+TEST_F(HostTest, UnknownCommandIsAUsageError) {
+  ChildProcess host;
+  ASSERT_TRUE(host.Start(Host(), {"--command", "crc32", File("abc.txt")}));
+  EXPECT_EQ(host.Wait(kRunTime), 1);
+  EXPECT_NE(host.Errors().find("unknown command crc32"), std::string::npos) << host.Errors();
+}
+
+TEST_F(HostTest, ContextMenuOffersTheSubmenuAndRunsThePickedCommand) {
+  ChildProcess host;
+  ASSERT_TRUE(host.Start(Host(), {File("abc.txt")}));
+  HWND menu = WaitForWindow(host.Id(), [](HWND window) { return ClassOf(window) == "#32768"; });
+  ASSERT_NE(menu, nullptr) << "no context menu";
+  // Down to "Corvane 2004", Right into its submenu, Enter on its first command.
+  for (WPARAM key : {VK_DOWN, VK_RIGHT, VK_RETURN}) {
+    PostMessageA(menu, WM_KEYDOWN, key, 0);
+  }
+  HWND results = WaitForCaption(host.Id(), kProduct, kReportView);
+  ASSERT_NE(results, nullptr) << "no results window";
+  EXPECT_EQ(LinesOf(TextOf(GetDlgItem(results, kReportView))),
+            std::vector<std::string>{"900150983cd24fb0d6963f7d28e17f72    abc.txt"});
+  Press(results, IDOK);
+  EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();
+}
+
+// Last: it takes the registration away for a moment.
+TEST_F(HostTest, UnregisteredClassIsReportedAsNotInstalled) {
+  const std::string regsvr32 = "C:\\windows\\system32\\regsvr32.exe";
+  ASSERT_EQ(RunToEnd(regsvr32, {"/u", "/s", InstalledServer()}), 0);
+  ChildProcess host;
+  ASSERT_TRUE(host.Start(Host(), {"--command", "md5", File("abc.txt")}));
+  const long result = host.Wait(kRunTime);
+  EXPECT_EQ(RunToEnd(regsvr32, {"/s", InstalledServer()}), 0);
+  EXPECT_EQ(result, 3);
+  EXPECT_NE(host.Errors().find("not installed"), std::string::npos) << host.Errors();
+}
+
+} // namespace
+} // namespace corvane::test

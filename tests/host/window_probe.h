@@ -1,0 +1,58 @@
+// A user at another process's windows: starts a program, finds its windows by caption and control,
+// reads their texts and presses their buttons.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace corvane::test {
+
+// A child process with its standard output and error captured.
+class ChildProcess {
+public:
+  ChildProcess() = default;
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool Start(const std::string& program, const std::vector<std::string>& arguments);
+  DWORD Id() const { return info_.dwProcessId; }
+  // Exit code, or -1 when the process did not end within the time (it is then terminated).
+  long Wait(DWORD milliseconds);
+  const std::string& Output() const { return output_; }
+  const std::string& Errors() const { return errors_; }
+
+private:
+  PROCESS_INFORMATION info_ = {};
+  HANDLE outputRead_ = nullptr;
+  HANDLE errorRead_ = nullptr;
+  std::string output_;
+  std::string errors_;
+};
+
+// Runs a program to its end; its exit code, or -1.
+long RunToEnd(const std::string& program, const std::vector<std::string>& arguments,
+              DWORD milliseconds = 120000);
+
+// The first visible top-level window of the process that satisfies `match`, polling until
+// `milliseconds` have passed; null when none appeared.
+HWND WaitForWindow(DWORD processId, const std::function<bool(HWND)>& match,
+                   DWORD milliseconds = 60000);
+// A visible top-level window of the process with this caption (and, unless 0, a control with this
+// id).
+HWND WaitForCaption(DWORD processId, const std::string& caption, int controlId = 0,
+                    DWORD milliseconds = 60000);
+
+// The text of a window of another process, asked for with WM_GETTEXT (a rich-text view keeps its
+// text to itself otherwise).
+std::string TextOf(HWND window);
+std::string ClassOf(HWND window);
+// Lines of a text, line ends (CR LF or LF) removed, trailing empty lines dropped.
+std::vector<std::string> LinesOf(const std::string& text);
+// Presses a button of a dialog as a click would: the dialog receives BN_CLICKED from it.
+void Press(HWND dialog, int buttonId);
+
+} // namespace corvane::test
