@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "shell/diagnostic_trace.h"
 #include "shell/memory_registry.h"
 #include "shell/registrar.h"
 
@@ -256,6 +258,37 @@ TEST_F(RegistrarTest, DeepNestingIsRefusedInsteadOfExhaustingTheStack) {
     script += " k {";
   }
   EXPECT_EQ(Register(script), kDispException);
+}
+
+} // namespace
+} // namespace corvane
+
+namespace corvane {
+namespace {
+
+std::vector<std::string>* capturedTraces = nullptr;
+
+void CaptureTrace(const char* text) noexcept {
+  capturedTraces->push_back(text);
+}
+
+TEST(RegistrarTraces, GoNowhereUnlessASinkIsSwitchedOn) {
+  std::vector<std::string> traces;
+  capturedTraces = &traces;
+  MemoryRegistry registry;
+  Registrar registrar(registry);
+  EXPECT_EQ(registrar.ApplyScript("HKXX { }", true), kDispException);
+  SetTraceSink(CaptureTrace);
+  EXPECT_EQ(registrar.ApplyScript("HKXX { }", true), kDispException);
+  EXPECT_EQ(registrar.ApplyScript("HKCU { K { val v = q 1 } }", true), kDispException);
+  SetTraceSink(nullptr);
+  EXPECT_EQ(registrar.ApplyScript("HKXX { }", true), kDispException);
+  capturedTraces = nullptr;
+  EXPECT_EQ(std::count(traces.begin(), traces.end(), "HKeyFromString failed on HKXX\n"), 1);
+  EXPECT_EQ(std::count(traces.begin(), traces.end(), "Creating key K\n"), 1);
+  EXPECT_EQ(std::count(traces.begin(), traces.end(), "q Type not supported\n"), 1);
+  EXPECT_EQ(std::count(traces.begin(), traces.end(), "Failed to register, cleaning up!\n"), 1);
+  EXPECT_EQ(std::count(traces.begin(), traces.end(), "Deleting Key K\n"), 1);
 }
 
 } // namespace
