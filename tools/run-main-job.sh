@@ -109,9 +109,10 @@ fi
 rm -rf "$shots_dir"
 mkdir -p "$shots_dir"
 say "MD5 of ${#files[@]} file(s) on a virtual display"
+# A Windows program ends its lines with CR LF.
 "$corvane_wine" "$bin/corvane-host.exe" --command md5 --drive "$(corvane_windows_path "$shots_dir")" \
-  "${windows_files[@]}"
-status=$?
+  "${windows_files[@]}" | tr -d '\r'
+status=${PIPESTATUS[0]}
 [ $status -eq 0 ] || die "corvane-host.exe failed with exit code $status"
 shots=()
 for name in progress results; do
