@@ -3,8 +3,6 @@
 #include "framework/file_dialog.h"
 #include "framework/scoped.h"
 #include "hash/formatting_dlg.h"
-#include "hash/text_string.h"
-#include "hash/text_tokenizer.h"
 #include "resources/hash_resource.h"
 
 #include <cstdint>
@@ -193,13 +191,17 @@ void CResultsDlg::OnRequestResize(NMHDR* header, LRESULT* result) {
   while (length > 0 && IsTrailingSpace(text.GetString()[length - 1])) {
     --length;
   }
+  // The longest line in bytes, a carriage return before its line feed included. One pass: the
+  // tokenizer measures the rest of the text for every line, which a long report cannot afford.
   int longestLine = 0;
-  CTextTokenizer lines(CString(text.GetString(), length), "\n");
-  CTextString line;
-  while (lines.HasMoreTokens()) {
-    lines.ReadToken(line);
-    if (line.Length() > longestLine) {
-      longestLine = line.Length();
+  int lineStart = 0;
+  const char* chars = text.GetString();
+  for (int i = 0; i <= length; ++i) {
+    if (i == length || chars[i] == '\n') {
+      if (i - lineStart > longestLine) {
+        longestLine = i - lineStart;
+      }
+      lineStart = i + 1;
     }
   }
 

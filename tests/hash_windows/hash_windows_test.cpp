@@ -1,0 +1,490 @@
+// The hash module's progress and results windows, met as a user meets them.
+
+#include "hash/digest/md5.h"
+#include "hash/digest/sha1.h"
+#include "tests/hash_windows/test_support.h"
+#include "tests/hash_windows/window_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace hashtest;
+
+namespace {
+
+constexpr int kViewId = 1003;
+constexpr int kSaveId = 1006;
+constexpr int kCopyId = 1007;
+constexpr char kProductTitle[] = "Corvane 2004 - 64-bit Edition";
+
+std::string Hex(const uint8_t* bytes, size_t count) {
+  std::string text;
+  char pair[3];
+  for (size_t i = 0; i < count; ++i) {
+    std::snprintf(pair, sizeof pair, "%02x", bytes[i]);
+    text += pair;
+  }
+  return text;
+}
+
+std::string Md5Of(const std::string& bytes) {
+  Md5Context context;
+  Md5Init(&context);
+  Md5Update(&context, reinterpret_cast<const uint8_t*>(bytes.data()),
+            static_cast<uint32_t>(bytes.size()));
+  uint8_t digest[16];
+  Md5Final(digest, &context);
+  return Hex(digest, 16);
+}
+
+std::string Sha1Of(const std::string& bytes) {
+  Sha1Context context;
+  Sha1Init(&context);
+  Sha1Update(&context, reinterpret_cast<const uint8_t*>(bytes.data()),
+             static_cast<uint32_t>(bytes.size()));
+  uint8_t digest[20];
+  Sha1Final(&context, digest);
+  return Hex(digest, 20);
+}
+
+std::string DigestOf(int mode, const std::string& bytes) {
+  return mode == 0 ? Md5Of(bytes) : Sha1Of(bytes);
+}
+
+// Lines of the view's plain text, joined as the view joins them.
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    text += (i == 0 ? "" : "\r\n") + lines[i];
+  }
+  return text;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (;;) {
+    size_t end = text.find("\r\n", start);
+    lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) {
+      return lines;
+    }
+    start = end + 2;
+  }
+}
+
+std::string SavedFile(const char* word, const std::vector<std::string>& lines) {
+  std::string bytes = std::string(word) + "Digest\r\n\r\n";
+  for (size_t i = 0; i < lines.size(); ++i) {
+    bytes += lines[i] + "\r\n";
+  }
+  return bytes;
+}
+
+// Releases the window thread once the driver has queued its input, so that a run is caught
+// at a known block however fast the disk is.
+class Gate {
+public:
+  Gate()
+      : m_reached(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+        m_released(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+  ~Gate() {
+    ::CloseHandle(m_reached);
+    ::CloseHandle(m_released);
+  }
+  // On the window thread.
+  void Hold() {
+    ::SetEvent(m_reached);
+    ::WaitForSingleObject(m_released, kWaitMs);
+    ::ResetEvent(m_released);
+  }
+  // On the driver thread.
+  bool WaitReached() {
+    bool reached = ::WaitForSingleObject(m_reached, kWaitMs) == WAIT_OBJECT_0;
+    ::ResetEvent(m_reached);
+    return reached;
+  }
+  void Release() { ::SetEvent(m_released); }
+
+private:
+  HANDLE m_reached;
+  HANDLE m_released;
+};
+
+// Holds the run at the bar positions given (each once), e.g. after the first block of a file.
+void HoldAtPositions(MessageRecorder& recorder, Gate& gate, std::vector<int> positions) {
+  auto remaining = std::make_shared<std::vector<int>>(std::move(positions));
+  recorder.SetGate([&gate, remaining](const Record& record) {
+    if (record.message != PBM_SETPOS || remaining->empty() ||
+        static_cast<int>(record.wParam) != remaining->front()) {
+      return;
+    }
+    remaining->erase(remaining->begin());
+    gate.Hold();
+  });
+}
+
+// The layout the results window must have taken from its last size request, checked against
+// the real metrics of this display.
+void ExpectLayoutFollowsContent(HWND results, const MessageRecorder& recorder) {
+  RECT request{};
+  ASSERT_TRUE(recorder.LastResizeRequest(&request)) << "the view never asked for a size";
+  HWND view = ::GetDlgItem(results, kViewId);
+  int maxCharWidth = 0;
+  if (HDC dc = ::GetDC(view)) {
+    TEXTMETRICA metrics{};
+    ::GetTextMetricsA(dc, &metrics);
+    maxCharWidth = metrics.tmMaxCharWidth;
+    ::ReleaseDC(view, dc);
+  }
+  std::string text = WindowText(view);
+  while (!text.empty() && std::string(" \t\n\v\f\r").find(text.back()) != std::string::npos) {
+    text.pop_back();
+  }
+  int longest = 0;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    longest = std::max(longest, static_cast<int>(line.size()));
+  }
+  int width = std::max(300, std::min(600, maxCharWidth * longest / 2));
+  int height = std::min(300, static_cast<int>(request.bottom - request.top));
+  width += ::GetSystemMetrics(SM_CXVSCROLL);
+  height += ::GetSystemMetrics(SM_CYHSCROLL);
+
+  RECT window{};
+  ::GetWindowRect(results, &window);
+  EXPECT_EQ(window.right - window.left, width + 20);
+  EXPECT_EQ(window.bottom - window.top, height + 80);
+  RECT viewRect = ChildRect(results, kViewId);
+  EXPECT_EQ(viewRect.left, request.left);
+  EXPECT_EQ(viewRect.top, request.top);
+  EXPECT_EQ(viewRect.right - viewRect.left, width);
+  EXPECT_EQ(viewRect.bottom - viewRect.top, height);
+
+  // The buttons' row as the dialog manager placed it from the template: position and width are
+  // each mapped to pixels on their own.
+  auto placed = [results](int x, int width) {
+    RECT rect{x, 0, width, 0};
+    ::MapDialogRect(results, &rect);
+    return std::make_pair(rect.left, rect.left + rect.right);
+  };
+  const auto okTemplate = placed(74, 50), saveTemplate = placed(134, 50),
+             copyTemplate = placed(194, 50);
+  const int buttonWidth = okTemplate.second - okTemplate.first;
+  const int step = buttonWidth + saveTemplate.first - okTemplate.second;
+  const int x = (width + 20 - (copyTemplate.second - okTemplate.first)) / 2;
+  const int y = request.top + height + 15;
+  RECT ok = ChildRect(results, IDOK), save = ChildRect(results, kSaveId),
+       copy = ChildRect(results, kCopyId);
+  EXPECT_EQ(ok.right - ok.left, buttonWidth);
+  EXPECT_EQ(ok.left, x);
+  EXPECT_EQ(save.left, x + step);
+  EXPECT_EQ(copy.left, x + 2 * step);
+  EXPECT_EQ(ok.top, y);
+  EXPECT_EQ(save.top, y);
+  EXPECT_EQ(copy.top, y);
+}
+
+// Saves through the real Save dialog and copies; returns the saved bytes and the clipboard text.
+void SaveAndCopy(DWORD thread, HWND results, const std::string& path, std::string* saved,
+                 std::string* copied) {
+  Click(results, kSaveId);
+  ASSERT_TRUE(SaveThroughDialog(thread, results, path));
+  *saved = ReadFileBytes(path);
+  DWORD sequence = ::GetClipboardSequenceNumber();
+  Click(results, kCopyId);
+  *copied = WaitForClipboardText(sequence);
+}
+
+} // namespace
+
+TEST(HashWindows, ProgressWindowFollowsEveryFileThenTheResultsListThem) {
+  TempFolder folder;
+  const std::string first = PatternBytes(3 * 65536 + 100);
+  const std::string a = folder.Write("a.bin", first);
+  const std::string missing = folder.Path("missing.bin");
+  const std::string c = folder.Write("c.bin", "");
+  const std::string list = a + "\n" + missing + "\n" + c;
+
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  MessageRecorder recorder;
+  HWND progressAtResults = nullptr;
+  std::string viewText;
+  bool noticeGone = false;
+  module.Run(list.c_str(), 0, [&](DWORD thread) {
+    HWND results = WaitForDialog(thread, kProductTitle);
+    ASSERT_NE(results, nullptr);
+    progressAtResults = recorder.WindowTitled("Hashing");
+    noticeGone = !HasDialog(thread, "");
+    viewText = ControlText(results, kViewId);
+    ExpectLayoutFollowsContent(results, recorder);
+    Click(results, IDOK);
+  });
+
+  HWND progress = recorder.WindowTitled("Hashing");
+  ASSERT_NE(progress, nullptr);
+  EXPECT_FALSE(::IsWindow(progressAtResults)) << "the progress window outlived the run";
+  EXPECT_EQ(recorder.Titles().front(), "Hashing Files...");
+  EXPECT_EQ(recorder.TextsOf(progress, 1000), (std::vector<std::string>{a, c}));
+  EXPECT_EQ(recorder.TextsOf(progress, 1001),
+            (std::vector<std::string>{"196708 bytes", "0 bytes"}));
+  EXPECT_EQ(recorder.TextsOf(progress, 1004),
+            (std::vector<std::string>{"File 1 of 3", "File 3 of 3"}));
+  EXPECT_EQ(recorder.TextsOf(progress, 1003),
+            (std::vector<std::string>{"65536", "131072", "196608", "196708", "0"}));
+  EXPECT_EQ(recorder.BarPositions(), (std::vector<int>{0, 33, 66, 99, 100, 0, 0}));
+  for (const Record& record : recorder.Records()) {
+    if (record.message == PBM_SETRANGE) {
+      EXPECT_EQ(record.wParam, 0u);
+      EXPECT_EQ(record.lParam, MAKELPARAM(0, 100));
+    }
+  }
+  EXPECT_TRUE(noticeGone) << "the formatting notice is still on the screen";
+  EXPECT_EQ(viewText, Joined({Md5Of(first) + "    a.bin", "missing.bin Could not open file",
+                              Md5Of("") + "    c.bin"}));
+}
+
+TEST(HashWindows, FormattingNoticeIsShownWhileTheReportLoads) {
+  TempFolder folder;
+  const std::string a = folder.Write("a.bin", "abc");
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  MessageRecorder recorder;
+  module.Run(a.c_str(), 1, [&](DWORD thread) {
+    HWND results = WaitForDialog(thread, kProductTitle);
+    ASSERT_NE(results, nullptr);
+    EXPECT_EQ(ControlText(results, kViewId), "a9993e364706816aba3e25717850c26c9cd0d89d    a.bin");
+    Click(results, IDOK);
+  });
+  bool noticeShown = false;
+  for (const Record& record : recorder.Records()) {
+    noticeShown = noticeShown || (record.message == WM_SHOWWINDOW && record.topLevel &&
+                                  record.wParam != 0 && record.text == "Formatting output...");
+  }
+  EXPECT_TRUE(noticeShown);
+  EXPECT_EQ(recorder.Titles().front(), "Hashing File...");
+}
+
+class SaveAndCopyTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(SaveAndCopyTest, SavedFileAndClipboardHoldEveryLineUnderTheAlgorithmWord) {
+  const int mode = GetParam();
+  const char* word = mode == 0 ? "MD5 " : mode == 1 ? "SHA-1 " : "Unknown Hash ";
+  TempFolder folder;
+  const std::string hello = folder.Write("hello.txt", "hello");
+  const std::string longName(140, 'n');
+  const std::string data = PatternBytes(70000);
+  const std::string second = folder.Write(longName + ".dat", data);
+  // An older, longer file in the way: the Save dialog asks, and the new file replaces it whole.
+  const std::string target = folder.Write("digest.txt", std::string(100000, 'x'));
+  const std::vector<std::string> lines{DigestOf(mode, "hello") + "    hello.txt",
+                                       DigestOf(mode, data) + "    " + longName + ".dat"};
+
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  MessageRecorder recorder;
+  std::string viewText, saved, copied;
+  module.Run((hello + "\n" + second).c_str(), mode, [&](DWORD thread) {
+    HWND results = WaitForDialog(thread, kProductTitle);
+    ASSERT_NE(results, nullptr);
+    viewText = ControlText(results, kViewId);
+    ExpectLayoutFollowsContent(results, recorder);
+    SaveAndCopy(thread, results, target, &saved, &copied);
+    Click(results, IDOK);
+  });
+
+  EXPECT_EQ(viewText, Joined(lines));
+  EXPECT_EQ(saved, SavedFile(word, lines));
+  EXPECT_EQ(copied, Joined(lines));
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, SaveAndCopyTest, ::testing::Values(0, 1, 4));
+
+TEST(HashWindows, CancelEscapeAndCloseBoxDeclinedKeepTheSameDigest) {
+  TempFolder folder;
+  const std::string data = PatternBytes(5 * 65536);
+  const std::string path = folder.Write("big.bin", data);
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  MessageRecorder recorder;
+  Gate gate;
+  HoldAtPositions(recorder, gate, {20, 40, 60});
+  std::vector<std::string> questions;
+  std::vector<bool> visibleWhileAsking;
+  std::string viewText;
+  module.Run(path.c_str(), 1, [&](DWORD thread) {
+    HWND progress = WaitForDialog(thread, "Hashing File...");
+    ASSERT_NE(progress, nullptr);
+    // Cancel pressed twice before the run looks, then Escape, then the close box.
+    const std::vector<std::function<void()>> interruptions{
+        [&] {
+          Click(progress, IDCANCEL);
+          Click(progress, IDCANCEL);
+        },
+        [&] {
+          ::PostMessageA(::GetDlgItem(progress, IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0);
+          ::PostMessageA(::GetDlgItem(progress, IDCANCEL), WM_KEYUP, VK_ESCAPE, 0);
+        },
+        [&] { ::PostMessageA(progress, WM_SYSCOMMAND, SC_CLOSE, 0); }};
+    for (const auto& interrupt : interruptions) {
+      ASSERT_TRUE(gate.WaitReached());
+      interrupt();
+      gate.Release();
+      HWND question = WaitForDialog(thread, "Abort?");
+      visibleWhileAsking.push_back(::IsWindowVisible(progress) != FALSE);
+      questions.push_back(question != nullptr ? ControlText(question, 0xFFFF) : "");
+      Click(question, IDNO);
+      WaitUntilGone(question);
+    }
+    HWND results = WaitForDialog(thread, kProductTitle);
+    ASSERT_NE(results, nullptr);
+    viewText = ControlText(results, kViewId);
+    Click(results, IDOK);
+  });
+
+  EXPECT_EQ(questions, std::vector<std::string>(3, "Are you sure you wish to abort?"));
+  EXPECT_EQ(visibleWhileAsking, std::vector<bool>(3, true));
+  int asked = 0;
+  for (const Record& record : recorder.Records()) {
+    asked += record.message == WM_SHOWWINDOW && record.wParam != 0 && record.caption == "Abort?";
+  }
+  EXPECT_EQ(asked, 3) << "two Cancel clicks in one block make one request";
+  EXPECT_EQ(recorder.BarPositions(), (std::vector<int>{0, 20, 40, 60, 80, 100, 100}));
+  EXPECT_EQ(viewText, Sha1Of(data) + "    big.bin");
+}
+
+TEST(HashWindows, CancelConfirmedEndsTheRunAndShowsTheLinesBeforeIt) {
+  TempFolder folder;
+  const std::string a = folder.Write("a.bin", "first");
+  const std::string b = folder.Write("b.bin", PatternBytes(4 * 65536));
+  const std::string c = folder.Write("c.bin", "third");
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  MessageRecorder recorder;
+  Gate gate;
+  HoldAtPositions(recorder, gate, {25});
+  std::string question, viewText;
+  module.Run((a + "\n" + b + "\n" + c).c_str(), 0, [&](DWORD thread) {
+    HWND progress = WaitForDialog(thread, "Hashing Files...");
+    ASSERT_NE(progress, nullptr);
+    ASSERT_TRUE(gate.WaitReached());
+    Click(progress, IDCANCEL);
+    gate.Release();
+    question = AnswerMessageBox(thread, "Abort?", IDYES);
+    HWND results = WaitForDialog(thread, kProductTitle);
+    ASSERT_NE(results, nullptr);
+    viewText = ControlText(results, kViewId);
+    Click(results, IDOK);
+  });
+
+  EXPECT_EQ(question, "Are you sure you wish to abort?");
+  HWND progress = recorder.WindowTitled("Hashing");
+  EXPECT_EQ(recorder.TextsOf(progress, 1000), (std::vector<std::string>{a, b}));
+  EXPECT_EQ(SplitLines(viewText).front(), Md5Of("first") + "    a.bin");
+  EXPECT_EQ(viewText.find("c.bin"), std::string::npos);
+}
+
+TEST(HashWindows, EscapeCharacterAtTheHeadOfTheQueueDoesNotStallCancel) {
+  TempFolder folder;
+  const std::string path = folder.Write("big.bin", PatternBytes(4 * 65536));
+  // Another window of the thread, as the host has: it translated an Escape key press.
+  HWND host = ::CreateWindowExA(0, "Static", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                nullptr, nullptr);
+  ASSERT_NE(host, nullptr);
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  MessageRecorder recorder;
+  Gate gate;
+  HoldAtPositions(recorder, gate, {25});
+  std::string question, viewText;
+  module.Run(path.c_str(), 0, [&](DWORD thread) {
+    HWND progress = WaitForDialog(thread, "Hashing File...");
+    ASSERT_NE(progress, nullptr);
+    ASSERT_TRUE(gate.WaitReached());
+    ::PostMessageA(host, WM_CHAR, VK_ESCAPE, 0);
+    Click(progress, IDCANCEL);
+    gate.Release();
+    question = AnswerMessageBox(thread, "Abort?", IDYES);
+    HWND results = WaitForDialog(thread, kProductTitle);
+    ASSERT_NE(results, nullptr);
+    viewText = ControlText(results, kViewId);
+    Click(results, IDOK);
+  });
+  ::DestroyWindow(host);
+
+  EXPECT_EQ(question, "Are you sure you wish to abort?");
+  EXPECT_EQ(viewText.find("big.bin"), std::string::npos);
+}
+
+TEST(HashWindows, TwentyThousandFilesAreShownSavedAndCopiedWhole) {
+  // Far beyond the view's default text limit. Most entries are gone, which keeps the run short
+  // (an entry that cannot be opened does not touch the progress window); the first and the last
+  // are read.
+  TempFolder folder;
+  const std::string path = folder.Write("same.txt", "same");
+  const std::string digestLine = Sha1Of("same") + "    same.txt";
+  std::string list = path;
+  std::vector<std::string> lines{digestLine};
+  char name[32];
+  for (int i = 1; i < 19999; ++i) {
+    std::snprintf(name, sizeof name, "gone-%05d.bin", i);
+    list += "\n" + folder.Path(name);
+    lines.push_back(std::string(name) + " Could not open file");
+  }
+  list += "\n" + path;
+  lines.push_back(digestLine);
+  const std::string target = folder.Path("all.txt");
+
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  MessageRecorder recorder;
+  std::string viewText, saved, copied;
+  LRESULT limit = 0;
+  module.Run(list.c_str(), 1, [&](DWORD thread) {
+    HWND results = WaitForDialog(thread, kProductTitle, nullptr, 300000);
+    ASSERT_NE(results, nullptr);
+    viewText = ControlText(results, kViewId);
+    limit = ::SendMessageA(::GetDlgItem(results, kViewId), EM_GETLIMITTEXT, 0, 0);
+    ExpectLayoutFollowsContent(results, recorder);
+    SaveAndCopy(thread, results, target, &saved, &copied);
+    Click(results, IDOK);
+  });
+
+  // Some views stop loading at their limit without a word; this one must not have to.
+  EXPECT_GE(limit, static_cast<LRESULT>(viewText.size()));
+  EXPECT_EQ(SplitLines(viewText).size(), 20000u);
+  EXPECT_TRUE(viewText == Joined(lines)) << viewText.size() << " characters shown";
+  EXPECT_TRUE(saved == SavedFile("SHA-1 ", lines)) << saved.size() << " bytes saved";
+  EXPECT_TRUE(copied == Joined(lines)) << copied.size() << " bytes copied";
+}
+
+TEST(HashWindows, UnwritableTargetIsReportedByTheResultsWindow) {
+  TempFolder folder;
+  const std::string path = folder.Write("a.bin", "a");
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  std::string error;
+  bool stillOpen = false;
+  module.Run(path.c_str(), 0, [&](DWORD thread) {
+    HWND results = WaitForDialog(thread, kProductTitle);
+    ASSERT_NE(results, nullptr);
+    Click(results, kSaveId);
+    // A device the runtime will not open as a text file.
+    ASSERT_TRUE(SaveThroughDialog(thread, nullptr, "Z:\\dev\\full"));
+    error = AnswerMessageBox(thread, "Error", IDOK, results);
+    stillOpen = ::IsWindowVisible(results) != FALSE;
+    Click(results, IDOK);
+  });
+  EXPECT_EQ(error, "Unable to open output file");
+  EXPECT_TRUE(stillOpen);
+}

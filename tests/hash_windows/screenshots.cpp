@@ -1,0 +1,112 @@
+// Opens the progress, results and digest entry windows of Hash.dll one after the other and
+// photographs each from the screen into a BMP file: screenshots.exe OUTPUT_FOLDER
+
+#include "tests/hash_windows/test_support.h"
+#include "tests/hash_windows/window_driver.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using namespace hashtest;
+
+namespace {
+
+bool Photograph(HWND window, const std::string& path) {
+  if (window == nullptr) {
+    return false;
+  }
+  // Everything painted before the picture is taken (the window's thread paints it now).
+  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ previous = ::SelectObject(memory, bitmap);
+  ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  ::SelectObject(memory, previous);
+
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  const int stride = (width * 3 + 3) & ~3;
+  std::vector<unsigned char> pixels(static_cast<size_t>(stride) * height);
+  ::GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+              DIB_RGB_COLORS);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) {
+    return false;
+  }
+  std::fwrite(&file, sizeof file, 1, out);
+  std::fwrite(&info, sizeof info, 1, out);
+  std::fwrite(pixels.data(), 1, pixels.size(), out);
+  return std::fclose(out) == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: hash_screenshots OUTPUT_FOLDER\n");
+    return 2;
+  }
+  const std::string out = argv[1];
+  TempFolder folder;
+  const std::string big = folder.Write("Holiday video.avi", PatternBytes(8 * 65536 + 1234));
+  const std::string notes = folder.Write("notes.txt", "Corvane 2004\r\n");
+  const std::string list = notes + "\n" + big + "\n" + folder.Path("vanished.doc");
+  HashModule module;
+  if (!module.Loaded()) {
+    std::fprintf(stderr, "Hash.dll could not be loaded\n");
+    return 1;
+  }
+  int failures = 0;
+  {
+    // The run is held inside the big file's third block while the progress window is taken.
+    MessageRecorder recorder;
+    HANDLE reached = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE released = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    recorder.SetGate([&](const Record& record) {
+      if (record.message == PBM_SETPOS && record.wParam == 37) {
+        ::SetEvent(reached);
+        ::WaitForSingleObject(released, kWaitMs);
+      }
+    });
+    module.Run(list.c_str(), 0, [&](DWORD thread) {
+      HWND progress = WaitForDialog(thread, "Hashing Files...");
+      if (::WaitForSingleObject(reached, kWaitMs) != WAIT_OBJECT_0 ||
+          !Photograph(progress, out + "\\progress.bmp")) {
+        ++failures;
+      }
+      ::SetEvent(released);
+      HWND results = WaitForDialog(thread, "Corvane 2004 - 64-bit Edition");
+      ::SendMessageA(results, WM_NULL, 0, 0);
+      failures += !Photograph(results, out + "\\results.bmp");
+      Click(results, IDOK);
+    });
+    ::CloseHandle(reached);
+    ::CloseHandle(released);
+  }
+  module.Run(notes.c_str(), 2, [&](DWORD thread) {
+    HWND entry = WaitForDialog(thread, "Message Digest to Verify");
+    failures += !Photograph(entry, out + "\\digest_entry.bmp");
+    Click(entry, IDCANCEL);
+  });
+  return failures == 0 ? 0 : 1;
+}

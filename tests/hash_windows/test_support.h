@@ -1,0 +1,52 @@
+#pragma once
+// Files for a run and the Hash export, as the shell extension would load it.
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+namespace hashtest {
+
+// A fresh folder under the user's temp folder, removed with everything in it.
+class TempFolder {
+public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  // Full path of name inside the folder.
+  std::string Path(const std::string& name) const;
+  // Writes bytes to name and returns its full path.
+  std::string Write(const std::string& name, const std::string& bytes) const;
+
+private:
+  std::string m_path;
+};
+
+std::string ReadFileBytes(const std::string& path);
+// Bytes 0, 1, 2, ... repeating, of the given length.
+std::string PatternBytes(size_t length);
+
+// Hash.dll loaded by name for one test, like the shell extension does for one command.
+class HashModule {
+public:
+  HashModule();
+  ~HashModule();
+  HashModule(const HashModule&) = delete;
+  HashModule& operator=(const HashModule&) = delete;
+
+  bool Loaded() const { return m_hash != nullptr; }
+  HMODULE Handle() const { return m_module; }
+  // Calls Hash on this thread while driver works the windows from another one. Whatever the
+  // driver leaves open is closed afterwards, so a failed expectation cannot hang the run.
+  void Run(const char* pathList, int mode, const std::function<void(DWORD threadId)>& driver);
+
+private:
+  HMODULE m_module;
+  void (*m_hash)(const char*, int);
+};
+
+} // namespace hashtest
