@@ -1,0 +1,70 @@
+// Fuzz target for the report builder: for any entry names the report is well-formed RTF whose
+// plain text is exactly the lines it was given. libFuzzer drives it in tools/fuzz-hash.sh; the
+// test run replays the committed corpus through it.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "hash/report.h"
+#include "tests/report_fuzz/rtf_reader.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition)
+    std::abort();
+}
+
+const char kPrologue[] = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fmodern"
+                         "\\fprq1\\fcharset0 Courier New;}}\n\\viewkind4\\uc1\\pard\\f0\\fs18 ";
+const char* const kDigests[] = {"d41d8cd98f00b204e9800998ecf8427e",
+                                "da39a3ee5e6b4b0d3255bfef95601890afd80709", ""};
+
+// What a reader shows of a name: every byte but carriage returns and line feeds, which RTF does
+// not take as text.
+std::string Shown(const std::string& name) {
+  std::string shown;
+  for (char c : name)
+    if (c != '\r' && c != '\n')
+      shown += c;
+  return shown;
+}
+
+} // namespace
+
+// Input: entries separated by NUL bytes; each entry is one control byte (bits 0-1: digest line
+// with one of the digests, or a failure line; bit 2: paragraph break after a digest line; bit 3:
+// which failure reason) followed by the entry name.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  ReportBuilder report;
+  std::string expected;
+  std::size_t at = 0;
+  while (at < input.size()) {
+    std::size_t end = input.find('\0', at);
+    if (end == std::string::npos)
+      end = input.size();
+    const unsigned control = static_cast<unsigned char>(input[at]);
+    const std::string name = input.substr(at + 1, end > at ? end - at - 1 : 0);
+    at = end + 1;
+    if ((control & 3) == 3) {
+      const char* reason = (control & 8) ? kCouldNotReadFile : kCouldNotOpenFile;
+      report.AddFailureLine(name.c_str(), reason);
+      expected += Shown(name) + reason + "\n";
+    } else {
+      const char* digest = kDigests[control & 3];
+      const bool more = (control & 4) != 0;
+      report.AddDigestLine(digest, name.c_str(), more);
+      expected += std::string(digest) + "    " + Shown(name) + (more ? "\n" : "");
+    }
+  }
+  const std::string finished = report.Finish();
+  Require(finished.compare(0, sizeof kPrologue - 1, kPrologue) == 0);
+  Require(finished.size() >= sizeof kPrologue + 1 &&
+          finished.compare(finished.size() - 2, 2, "\n}") == 0);
+  const auto text = rtf::PlainText(finished);
+  Require(text.has_value());
+  Require(*text == expected);
+  return 0;
+}
