@@ -18,7 +18,9 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const char* defaultExt, const char
   }
   m_ofn.lpstrFile = m_fileName.data();
   m_ofn.nMaxFile = static_cast<DWORD>(m_fileName.size());
-  if (defaultExt != nullptr) {
+  // A wildcard is no extension: appended to a typed name it would make a name no file can have,
+  // so such a name is taken as typed.
+  if (defaultExt != nullptr && std::strpbrk(defaultExt, "*?") == nullptr) {
     m_strDefExt = defaultExt;
     m_ofn.lpstrDefExt = m_strDefExt.c_str();
   }

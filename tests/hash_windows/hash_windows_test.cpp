@@ -468,7 +468,7 @@ TEST(HashWindows, TwentyThousandFilesAreShownSavedAndCopiedWhole) {
   EXPECT_TRUE(copied == Joined(lines)) << copied.size() << " bytes copied";
 }
 
-TEST(HashWindows, UnwritableTargetIsReportedByTheResultsWindow) {
+TEST(HashWindows, FailedWriteIsReportedByTheResultsWindow) {
   TempFolder folder;
   const std::string path = folder.Write("a.bin", "a");
   HashModule module;
@@ -479,12 +479,54 @@ TEST(HashWindows, UnwritableTargetIsReportedByTheResultsWindow) {
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
     Click(results, kSaveId);
-    // A device the runtime will not open as a text file.
+    // A device that takes the file but never its bytes: the loss shows when the stream is flushed.
     ASSERT_TRUE(SaveThroughDialog(thread, nullptr, "Z:\\dev\\full"));
     error = AnswerMessageBox(thread, "Error", IDOK, results);
     stillOpen = ::IsWindowVisible(results) != FALSE;
     Click(results, IDOK);
   });
-  EXPECT_EQ(error, "Unable to open output file");
+  EXPECT_EQ(error, "Unable to write output file");
   EXPECT_TRUE(stillOpen);
+}
+
+TEST(HashWindows, NameTypedWithoutExtensionIsSavedAsTyped) {
+  TempFolder folder;
+  const std::string path = folder.Write("a.bin", "a");
+  const std::string target = folder.Path("digest");
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  bool errorShown = true;
+  module.Run(path.c_str(), 0, [&](DWORD thread) {
+    HWND results = WaitForDialog(thread, kProductTitle);
+    ASSERT_NE(results, nullptr);
+    Click(results, kSaveId);
+    ASSERT_TRUE(SaveThroughDialog(thread, results, target));
+    errorShown = HasDialog(thread, "Error");
+    Click(results, IDOK);
+  });
+  EXPECT_FALSE(errorShown);
+  EXPECT_EQ(ReadFileBytes(target), SavedFile("MD5 ", {Md5Of("a") + "    a.bin"}));
+}
+
+TEST(HashWindows, EmptyListShowsAnEmptyReportThatSavesTheHeaderAlone) {
+  TempFolder folder;
+  const std::string target = folder.Path("empty.txt");
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  MessageRecorder recorder;
+  std::string viewText = "(not read)", saved, copied;
+  module.Run(" \r\n\t", 0, [&](DWORD thread) {
+    HWND results = WaitForDialog(thread, kProductTitle);
+    ASSERT_NE(results, nullptr);
+    viewText = ControlText(results, kViewId);
+    ExpectLayoutFollowsContent(results, recorder);
+    Click(results, kSaveId);
+    ASSERT_TRUE(SaveThroughDialog(thread, results, target));
+    saved = ReadFileBytes(target);
+    Click(results, IDOK);
+  });
+  EXPECT_EQ(recorder.Titles().front(), "Hashing File...");
+  EXPECT_TRUE(recorder.BarPositions().empty());
+  EXPECT_EQ(viewText, "");
+  EXPECT_EQ(saved, "MD5 Digest\r\n\r\n\r\n");
 }

@@ -267,8 +267,15 @@ void MessageRecorder::Store(const CWPSTRUCT& message) {
     }
     break;
   case PBM_SETPOS:
-  case PBM_SETRANGE:
+  case PBM_SETRANGE: {
+    // Other controls take their own messages at these numbers.
+    char className[32] = {};
+    ::GetClassNameA(message.hwnd, className, sizeof className);
+    if (::lstrcmpiA(className, PROGRESS_CLASSA) != 0) {
+      return;
+    }
     break;
+  }
   case WM_SHOWWINDOW:
     record.caption = CaptionOf(message.hwnd);
     // Caption-less notices are told apart by their one line of text.
