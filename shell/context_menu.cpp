@@ -55,6 +55,33 @@ bool ReadHashModulePath(char (&path)[kHashModulePathSize]) noexcept {
   return true;
 }
 
+template <typename Char> bool ListIsTerminated(const BYTE* list, SIZE_T bytes) noexcept {
+  const SIZE_T count = bytes / sizeof(Char);
+  const Char* name = reinterpret_cast<const Char*>(list);
+  SIZE_T i = 0;
+  while (i < count) {
+    if (name[i] == 0)
+      return true; // the empty name that ends the list
+    while (i < count && name[i] != 0)
+      ++i;
+    ++i; // past the name's NUL
+  }
+  return false;
+}
+
+// The drop handle is read by the platform without any bound, so before it is trusted its header
+// must lie inside the block, the names must start inside it and their list must end inside it.
+bool DropFilesBlockIsSound(const void* block, SIZE_T size) noexcept {
+  if (size < sizeof(DROPFILES))
+    return false;
+  const auto* header = static_cast<const DROPFILES*>(block);
+  if (header->pFiles < sizeof(DROPFILES) || header->pFiles >= size)
+    return false;
+  const BYTE* list = static_cast<const BYTE*>(block) + header->pFiles;
+  const SIZE_T bytes = size - header->pFiles;
+  return header->fWide ? ListIsTerminated<WCHAR>(list, bytes) : ListIsTerminated<char>(list, bytes);
+}
+
 } // namespace
 
 STDMETHODIMP CorvaneShell::Initialize(PCIDLIST_ABSOLUTE /*folder*/, IDataObject* dataObject,
@@ -72,7 +99,7 @@ STDMETHODIMP CorvaneShell::Initialize(PCIDLIST_ABSOLUTE /*folder*/, IDataObject*
   }
   ScopedGlobalLock lock(medium.Get().hGlobal);
   auto drop = static_cast<HDROP>(lock.Get());
-  if (drop == nullptr) {
+  if (drop == nullptr || !DropFilesBlockIsSound(lock.Get(), GlobalSize(medium.Get().hGlobal))) {
     return S_OK;
   }
   const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
