@@ -530,3 +530,24 @@ TEST(HashWindows, EmptyListShowsAnEmptyReportThatSavesTheHeaderAlone) {
   EXPECT_EQ(viewText, "");
   EXPECT_EQ(saved, "MD5 Digest\r\n\r\n\r\n");
 }
+
+TEST(HashWindows, QuitMessageDuringARunIsPassedOnToTheHost) {
+  TempFolder folder;
+  const std::string path = folder.Write("big.bin", PatternBytes(4 * 65536));
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  MessageRecorder recorder;
+  Gate gate;
+  HoldAtPositions(recorder, gate, {25});
+  module.Run(path.c_str(), 0, [&](DWORD thread) {
+    ASSERT_TRUE(gate.WaitReached());
+    ::PostThreadMessageA(thread, WM_QUIT, 3, 0);
+    gate.Release();
+  });
+  // The run read on to the end; the host's loop still gets its quit message, with code 0.
+  EXPECT_EQ(recorder.BarPositions(), (std::vector<int>{0, 25, 50, 75, 100, 100}));
+  MSG msg{};
+  EXPECT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(msg.wParam, 0u);
+}
