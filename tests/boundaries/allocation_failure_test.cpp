@@ -1,0 +1,123 @@
+// Allocation failure inside the hash module's portable core: at whichever allocation it strikes,
+// std::bad_alloc leaves the batch run and the strings cleanly, with nothing leaked (the sanitizer
+// checks at exit), so the export's catch-all is the one place that has to stop it.
+#include "hash/batch_run.h"
+#include "hash/text_tokenizer.h"
+
+#include "tests/batch/fake_progress.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <new>
+#include <random>
+#include <string>
+
+namespace {
+
+// Allocations left before the next one fails; negative: none fails.
+long g_allocationsLeft = -1;
+
+void* Allocate(std::size_t size) {
+  if (g_allocationsLeft == 0)
+    throw std::bad_alloc();
+  if (g_allocationsLeft > 0)
+    --g_allocationsLeft;
+  void* block = std::malloc(size != 0 ? size : 1);
+  if (block == nullptr)
+    throw std::bad_alloc();
+  return block;
+}
+
+// Arms the failure for the lifetime of the object.
+struct FailingAllocation {
+  explicit FailingAllocation(long after) { g_allocationsLeft = after; }
+  ~FailingAllocation() { g_allocationsLeft = -1; }
+};
+
+} // namespace
+
+void* operator new(std::size_t size) {
+  return Allocate(size);
+}
+void* operator new[](std::size_t size) {
+  return Allocate(size);
+}
+void operator delete(void* block) noexcept {
+  std::free(block);
+}
+void operator delete[](void* block) noexcept {
+  std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+  std::free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+  std::free(block);
+}
+
+namespace {
+
+class NullResults : public ResultsView {
+public:
+  int shown = 0;
+  void ShowReport(const std::string&, int) override { ++shown; }
+};
+
+TEST(AllocationFailure, AtAnyAllocationTheBatchRunThrowsBadAllocAndHoldsNothing) {
+  std::random_device seed;
+  const auto folder =
+      std::filesystem::temp_directory_path() / ("corvane-alloc-" + std::to_string(seed()));
+  std::filesystem::create_directories(folder);
+  std::string list;
+  for (const char* name : {"a.txt", "b.txt"}) {
+    const std::string path = (folder / name).string();
+    std::ofstream(path, std::ios::binary) << std::string(70000, 'x');
+    list += path + "\n";
+  }
+  list += (folder / "missing.txt").string();
+
+  int failures = 0;
+  bool completed = false;
+  for (long after = 0; after < 10000 && !completed; ++after) {
+    FakeProgress progress;
+    NullResults results;
+    try {
+      FailingAllocation failing(after);
+      RunBatch(list.c_str(), static_cast<int>(after % 2), progress, results);
+      completed = true;
+    } catch (const std::bad_alloc&) {
+      ++failures;
+      EXPECT_EQ(results.shown, 0);
+    }
+  }
+  std::filesystem::remove_all(folder);
+  EXPECT_TRUE(completed);
+  EXPECT_GT(failures, 10);
+}
+
+TEST(AllocationFailure, AStringOrTokenizerThatCannotGrowKeepsWhatItHad) {
+  CTextString text("C:\\dir\\a.txt");
+  CTextString padded(" x ");
+  {
+    FailingAllocation failing(0);
+    EXPECT_THROW(text.Assign("something longer"), std::bad_alloc);
+    EXPECT_THROW(padded.Trim(), std::bad_alloc);
+  }
+  EXPECT_STREQ(text.Text(), "C:\\dir\\a.txt");
+  EXPECT_STREQ(padded.Text(), " x ");
+
+  CTextTokenizer tokens("a\nb", "\n");
+  CTextString out("old");
+  {
+    FailingAllocation failing(0);
+    EXPECT_THROW(tokens.ReadToken(out), std::bad_alloc);
+  }
+  EXPECT_STREQ(out.Text(), "old");
+  tokens.ReadToken(out);
+  EXPECT_STREQ(out.Text(), "a");
+}
+
+} // namespace
