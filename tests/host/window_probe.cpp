@@ -44,7 +44,8 @@ BOOL CALLBACK Visit(HWND window, LPARAM parameter) {
   auto* search = reinterpret_cast<Search*>(parameter);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner == search->processId && IsWindowVisible(window) && (*search->match)(window)) {
+  if ((search->processId == 0 || owner == search->processId) && IsWindowVisible(window) &&
+      (*search->match)(window)) {
     search->found = window;
     return FALSE;
   }
@@ -109,6 +110,27 @@ long ChildProcess::Wait(DWORD milliseconds) {
   DWORD code = 0;
   GetExitCodeProcess(info_.hProcess, &code);
   return static_cast<long>(code);
+}
+
+long RunCommandLine(std::string commandLine, DWORD milliseconds) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info)) {
+    return -1;
+  }
+  CloseHandle(info.hThread);
+  long result = -1;
+  if (WaitForSingleObject(info.hProcess, milliseconds) == WAIT_OBJECT_0) {
+    DWORD code = 0;
+    GetExitCodeProcess(info.hProcess, &code);
+    result = static_cast<long>(code);
+  } else {
+    TerminateProcess(info.hProcess, 1);
+  }
+  CloseHandle(info.hProcess);
+  return result;
 }
 
 long RunToEnd(const std::string& program, const std::vector<std::string>& arguments,

@@ -33,12 +33,14 @@ private:
   std::string errors_;
 };
 
+// Runs a command line, taken as it stands, to its end; its exit code, or -1.
+long RunCommandLine(std::string commandLine, DWORD milliseconds = 120000);
 // Runs a program to its end; its exit code, or -1.
 long RunToEnd(const std::string& program, const std::vector<std::string>& arguments,
               DWORD milliseconds = 120000);
 
-// The first visible top-level window of the process that satisfies `match`, polling until
-// `milliseconds` have passed; null when none appeared.
+// The first visible top-level window of the process (of any process for 0) that satisfies
+// `match`, polling until `milliseconds` have passed; null when none appeared.
 HWND WaitForWindow(DWORD processId, const std::function<bool(HWND)>& match,
                    DWORD milliseconds = 60000);
 // A visible top-level window of the process with this caption (and, unless 0, a control with this
