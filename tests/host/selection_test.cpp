@@ -1,0 +1,100 @@
+// The selection the host hands to the handler: full ANSI paths in a CF_HDROP data object.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "framework/scoped.h"
+#include "tools/host/context_menu_host.h"
+#include "tools/host/hdrop_data_object.h"
+
+namespace corvane {
+namespace {
+
+std::vector<std::string> DroppedPaths(IDataObject* selection) {
+  FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  ScopedStgMedium medium;
+  EXPECT_EQ(selection->GetData(&format, medium.Receive()), S_OK);
+  EXPECT_EQ(medium.Get().tymed, static_cast<DWORD>(TYMED_HGLOBAL));
+  ScopedGlobalLock lock(medium.Get().hGlobal);
+  auto drop = static_cast<HDROP>(lock.Get());
+  std::vector<std::string> paths;
+  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    char path[MAX_PATH] = {};
+    DragQueryFileA(drop, i, path, MAX_PATH);
+    paths.emplace_back(path);
+  }
+  return paths;
+}
+
+TEST(SelectionTest, DataObjectServesThePathsInOrderAsOftenAsAsked) {
+  const std::vector<std::string> paths = {"C:\\data\\b.txt", "C:\\data\\a b.txt", "Z:\\tmp\\c.bin"};
+  ComPtr<IDataObject> selection;
+  *selection.Receive() = HDropDataObject::Create(paths);
+  ASSERT_TRUE(selection);
+  // Every request gets its own block; releasing one leaves the next intact.
+  EXPECT_EQ(DroppedPaths(selection.Get()), paths);
+  EXPECT_EQ(DroppedPaths(selection.Get()), paths);
+}
+
+TEST(SelectionTest, DataObjectRefusesWhatTheShellWouldNotAskFor) {
+  ComPtr<IDataObject> selection;
+  *selection.Receive() = HDropDataObject::Create({"C:\\x.txt"});
+  ASSERT_TRUE(selection);
+  FORMATETC text = {CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  FORMATETC stream = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_ISTREAM};
+  FORMATETC drop = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  EXPECT_EQ(selection->QueryGetData(&text), DV_E_FORMATETC);
+  EXPECT_EQ(selection->QueryGetData(&stream), DV_E_TYMED);
+  EXPECT_EQ(selection->QueryGetData(&drop), S_OK);
+  STGMEDIUM medium = {};
+  EXPECT_EQ(selection->GetData(&text, &medium), DV_E_FORMATETC);
+  EXPECT_EQ(selection->GetData(&drop, nullptr), E_INVALIDARG);
+}
+
+TEST(SelectionTest, FileNamesBecomeFullPathsAndMissingFilesAndFoldersAreRefused) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + "corvane-selection-test";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string file = folder + "\\present.txt";
+  std::FILE* stream = std::fopen(file.c_str(), "wb");
+  ASSERT_NE(stream, nullptr);
+  std::fclose(stream);
+
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  SetCurrentDirectoryA(folder.c_str());
+  std::vector<std::string> paths;
+  std::string error;
+  EXPECT_TRUE(MakeSelection({"present.txt", file}, paths, error)) << error;
+  EXPECT_EQ(paths, (std::vector<std::string>{file, file}));
+  EXPECT_FALSE(MakeSelection({"present.txt", "absent.txt"}, paths, error));
+  EXPECT_EQ(error, "file not found: absent.txt");
+  EXPECT_FALSE(MakeSelection({"."}, paths, error));
+  EXPECT_EQ(error, "not a file: .");
+  EXPECT_FALSE(MakeSelection({std::string(300, 'x')}, paths, error));
+  EXPECT_EQ(error.rfind("path too long", 0), 0u) << error;
+  EXPECT_FALSE(MakeSelection({}, paths, error));
+  SetCurrentDirectoryA(previous);
+  DeleteFileA(file.c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
+TEST(SelectionTest, CommandNamesMapToTheirMenuOffsets) {
+  UINT offset = 99;
+  EXPECT_TRUE(FindHostCommand("md5", offset));
+  EXPECT_EQ(offset, 0u);
+  EXPECT_TRUE(FindHostCommand("verify-sha1", offset));
+  EXPECT_EQ(offset, 3u);
+  EXPECT_FALSE(FindHostCommand("MD5", offset));
+}
+
+} // namespace
+} // namespace corvane
