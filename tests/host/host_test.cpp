@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -181,6 +182,46 @@ TEST_F(HostTest, ContextMenuOffersTheSubmenuAndRunsThePickedCommand) {
             std::vector<std::string>{"900150983cd24fb0d6963f7d28e17f72    abc.txt"});
   Press(results, IDOK);
   EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();
+}
+
+TEST_F(HostTest, DrivenRunReportsTheHandlersErrorWhenTheHashModuleIsGone) {
+  const char* key = "Software\\Corvane 2004";
+  char saved[MAX_PATH] = {};
+  DWORD size = sizeof saved;
+  ASSERT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, key, nullptr, RRF_RT_REG_SZ, nullptr, saved, &size),
+            ERROR_SUCCESS);
+  const std::string gone = folder_ + "\\NoSuchHash.dll";
+  ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, nullptr, REG_SZ, gone.c_str(),
+                            static_cast<DWORD>(gone.size() + 1)),
+            ERROR_SUCCESS);
+  ChildProcess host;
+  ASSERT_TRUE(host.Start(Host(), {"--command", "md5", "--drive", folder_, File("abc.txt")}));
+  const long result = host.Wait(kRunTime);
+  RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, nullptr, REG_SZ, saved,
+                  static_cast<DWORD>(std::strlen(saved) + 1));
+  EXPECT_EQ(result, 5);
+  EXPECT_NE(host.Errors().find("Error: Unable to load Corvane 2004 DLL: 0x7e"), std::string::npos)
+      << host.Errors();
+  EXPECT_EQ(host.Output(), "");
+}
+
+TEST_F(HostTest, DrivenRunPrintsTheReportAndCapturesBothWindows) {
+  const std::string shots = folder_ + "\\shots";
+  CreateDirectoryA(shots.c_str(), nullptr);
+  DeleteFileA((shots + "\\progress.bmp").c_str());
+  DeleteFileA((shots + "\\results.bmp").c_str());
+  ChildProcess host;
+  ASSERT_TRUE(host.Start(Host(), {"--command", "sha1", "--drive", shots, File("abc.txt")}));
+  EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();
+  EXPECT_EQ(LinesOf(host.Output()),
+            std::vector<std::string>{"a9993e364706816aba3e25717850c26c9cd0d89d    abc.txt"});
+  for (const char* name : {"progress.bmp", "results.bmp"}) {
+    WIN32_FILE_ATTRIBUTE_DATA facts = {};
+    ASSERT_TRUE(GetFileAttributesExA((shots + "\\" + name).c_str(), GetFileExInfoStandard, &facts))
+        << name;
+    // A header and at least a window's worth of pixels.
+    EXPECT_GT(facts.nFileSizeLow, 100u * 50u * 3u) << name;
+  }
 }
 
 // Last: it takes the registration away for a moment.
