@@ -82,11 +82,14 @@ Var created_uninstall ; likewise for the installed-programs list
     ${If} $1 >= $2
       ClearErrors
       EnumRegKey $3 ${ROOT} "${KEY}" 0
-      EnumRegValue $4 ${ROOT} "${KEY}" 0
       ${IfNot} ${Errors}
       ${AndIf} $3 == ""
-      ${AndIf} $4 == ""
-        DeleteRegKey ${ROOT} "${KEY}"
+        ; Enumerating the values of a key that has none is what fails; an unnamed default value
+        ; enumerates as "" without failing.
+        EnumRegValue $4 ${ROOT} "${KEY}" 0
+        ${If} ${Errors}
+          DeleteRegKey ${ROOT} "${KEY}"
+        ${EndIf}
       ${EndIf}
     ${EndIf}
   ${EndIf}

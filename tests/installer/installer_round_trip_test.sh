@@ -70,9 +70,11 @@ restart_wine() {
   "$wine" cmd /c exit >/dev/null 2>&1
 }
 
+# same_as_before SNAPSHOT [BASELINE]
 same_as_before() {
-  diff -u "$work/before.txt" "$work/$1.txt" >"$work/$1.diff" &&
-    diff -u "$work/before.files" "$work/$1.files" >>"$work/$1.diff" || {
+  local baseline=${2:-before}
+  diff -u "$work/$baseline.txt" "$work/$1.txt" >"$work/$1.diff" &&
+    diff -u "$work/$baseline.files" "$work/$1.files" >>"$work/$1.diff" || {
     head -n 40 "$work/$1.diff"
     return 1
   }
@@ -143,6 +145,27 @@ check "a failing DllRegisterServer stops the silent install with exit code 2" [ 
 restart_wine
 snapshot rolled_back
 check "a failed install leaves the registry and Program Files as before" same_as_before rolled_back
+
+# A machine without the parent keys of the handler and of the approval list: the installer creates
+# them and the uninstaller removes them again.
+"$wine" reg delete 'HKCR\*\shellex' /f >/dev/null 2>&1
+"$wine" reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Shell Extensions' /f >/dev/null 2>&1
+restart_wine
+snapshot bare
+"$wine" "$bin/corvane-setup.exe" /S
+status=$?
+"$corvane_wineserver" -w
+check "silent install on a machine without the handler's parent keys exits with 0" [ $status -eq 0 ]
+"$wine" "$installed/Uninstall.exe" /S
+"$corvane_wineserver" -w
+restart_wine
+snapshot bare_uninstalled
+check "the uninstaller removes the parent keys that the installer created" \
+  same_as_before bare_uninstalled bare
+# Put the machine back as Wine made it, for the next run.
+"$wine" reg add 'HKCR\*\shellex\ContextMenuHandlers' /f >/dev/null 2>&1
+"$wine" reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Shell Extensions\Approved' /f \
+  >/dev/null 2>&1
 
 echo "$failures failure(s)"
 [ $failures -eq 0 ]
