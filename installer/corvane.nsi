@@ -150,6 +150,7 @@ Section "Corvane 2004" SecMain
   ClearErrors
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${If} ${Errors}
+    StrCpy $R1 "Nothing was installed."
     StrCpy $created_handlers ""
     StrCpy $created_approved ""
     StrCpy $created_uninstall ""
@@ -160,6 +161,8 @@ Section "Corvane 2004" SecMain
     !insertmacro NoteIfMissing $created_approved HKLM "${APPROVED_KEY}"
     !insertmacro NoteIfMissing $created_uninstall HKLM "${UNINSTALL_PARENT}"
   ${Else}
+    ; A failure from here on takes the earlier installation with it: its files are overwritten.
+    StrCpy $R1 "The earlier installation was removed as well; run the installer again."
     ReadRegStr $created_handlers HKLM "${UNINSTALL_KEY}" "CreatedHandlerKeys"
     ReadRegStr $created_approved HKLM "${UNINSTALL_KEY}" "CreatedApprovalKeys"
     ReadRegStr $created_uninstall HKLM "${UNINSTALL_KEY}" "CreatedUninstallKeys"
@@ -196,7 +199,7 @@ Section "Corvane 2004" SecMain
   ${If} $0 != 0
     ; DllRegisterServer may have written the class before its type library failed.
     !insertmacro RunRegsvr32 '/u /s "$INSTDIR\Corvane.dll"'
-    StrCpy $R0 "Corvane.dll could not be registered (DllRegisterServer failed).$\r$\nNothing was installed."
+    StrCpy $R0 "Corvane.dll could not be registered (DllRegisterServer failed).$\r$\n$R1"
     Goto rollback_with_message
   ${EndIf}
 
@@ -209,7 +212,7 @@ Section "Corvane 2004" SecMain
   Return
 
 rollback:
-  StrCpy $R0 "${PRODUCT} could not be installed in $INSTDIR.$\r$\nNothing was installed."
+  StrCpy $R0 "${PRODUCT} could not be installed in $INSTDIR.$\r$\n$R1"
 rollback_with_message:
   DetailPrint "Rolling back"
   !insertmacro RemoveInstallation ""
