@@ -3,6 +3,8 @@
 #include "hash/digest/md5.h"
 #include "hash/digest/sha1.h"
 
+#include <chrono>
+
 namespace {
 
 void WriteHex(const uint8_t* digest, int length, char* text) {
@@ -31,6 +33,8 @@ StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm 
   Sha1Init(&sha1);
   int64_t bytesRead = 0;
   char bytesText[48];
+  int shownPercentage = -1;
+  auto shownAt = std::chrono::steady_clock::now();
 
   while (!std::feof(stream)) {
     const size_t count = std::fread(readBuffer, 1, kReadBlockSize, stream);
@@ -42,9 +46,19 @@ StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm 
     else
       Sha1Update(&sha1, readBuffer, static_cast<uint32_t>(count));
     bytesRead += static_cast<int64_t>(count);
-    std::snprintf(bytesText, sizeof bytesText, bytesFormat, static_cast<long long>(bytesRead));
-    view.SetPosition(Percentage(bytesRead, fileSize));
-    view.SetBytes(bytesText);
+    // Painting the bar and the count costs as much as hashing a block on a slow window system, so
+    // between changes of the percentage they are refreshed at most every tenth of a second; the
+    // last block always shows the total. Messages are still pumped for every block.
+    const int percentage = Percentage(bytesRead, fileSize);
+    const auto now = std::chrono::steady_clock::now();
+    if (percentage != shownPercentage || std::feof(stream) ||
+        now - shownAt >= std::chrono::milliseconds(100)) {
+      std::snprintf(bytesText, sizeof bytesText, bytesFormat, static_cast<long long>(bytesRead));
+      view.SetPosition(percentage);
+      view.SetBytes(bytesText);
+      shownPercentage = percentage;
+      shownAt = now;
+    }
     view.PumpMessages();
     if (view.AbortRequested()) {
       if (view.ConfirmAbort())

@@ -118,6 +118,20 @@ TEST_F(BatchRun, BarFollowsThePercentageOfEachBlock) {
   EXPECT_EQ(progress.EventsStartingWith("bytes:"), (Texts{"65536", "131072", "196608", "196618"}));
 }
 
+TEST_F(BatchRun, LargeFilePumpsEveryBlockButRepaintsOnlyWhenThePercentageMoves) {
+  const int blocks = 300;
+  Run(MakeFile("large", std::string(blocks * 65536, 'z')), 1);
+  EXPECT_EQ(progress.pumps, blocks + 1);
+  const Texts bytes = progress.EventsStartingWith("bytes:");
+  const Texts positions = progress.EventsStartingWith("pos:");
+  // Each of the 100 steps of the bar is shown, and the count always ends at the whole file.
+  EXPECT_GE(bytes.size(), 100u);
+  EXPECT_LT(bytes.size(), static_cast<size_t>(blocks));
+  EXPECT_EQ(bytes.back(), std::to_string(blocks * 65536));
+  EXPECT_EQ(positions.back(), "100");
+  EXPECT_EQ(positions.size(), bytes.size() + 1);
+}
+
 TEST_F(BatchRun, FilesThatCannotBeOpenedGetTheirLineAndStillCount) {
   const std::string list = MakeFile("first", "abc") + "\n" + PathOf("missing-middle") + "\n" +
                            MakeFile("third", "") + "\n" + PathOf("missing-last");
