@@ -111,8 +111,7 @@ TEST(ReportInRichEdit, AFailureLineLastEndsTheTextWithoutAnEmptyLine) {
   ReportBuilder builder;
   builder.AddDigestLine(kDigest, "a{b}.txt", true);
   builder.AddFailureLine("\\c.txt", kCouldNotOpenFile);
-  const std::string expected =
-      std::string(kDigest) + "    a{b}.txt\r\n\\c.txt" + kCouldNotOpenFile;
+  const std::string expected = std::string(kDigest) + "    a{b}.txt\r\n\\c.txt" + kCouldNotOpenFile;
   EXPECT_EQ(ShownText("riched32.dll", "RICHEDIT", builder.Finish()), expected);
 }
 
