@@ -18,7 +18,7 @@ bool IsTrimmed(char c) {
 
 } // namespace
 
-CTextString::CTextString() : m_text(new char[1]{'\0'}) {}
+CTextString::CTextString() : m_text(new char[1]{'\0'}), m_length(0) {}
 
 CTextString::CTextString(const char* text) : CTextString() {
   Assign(text);
@@ -38,7 +38,8 @@ CTextString& CTextString::Assign(const char* text) {
 }
 
 CTextString& CTextString::Assign(const CTextString& other) {
-  return Assign(other.m_text);
+  Replace(other.m_text, other.m_length);
+  return *this;
 }
 
 // Copies before releasing, so assigning a string its own text is safe.
@@ -49,10 +50,7 @@ void CTextString::Replace(const char* text, int length) {
   fresh[length] = '\0';
   delete[] m_text;
   m_text = fresh;
-}
-
-int CTextString::Length() const {
-  return TextLength(m_text);
+  m_length = length;
 }
 
 int CTextString::Find(const char* pattern, int start) const {
