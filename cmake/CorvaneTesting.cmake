@@ -36,3 +36,16 @@ function(corvane_add_gtest name)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
   endif()
 endfunction()
+
+# corvane_add_fuzz_replay(<name> <fuzz target source> LIBS ...): replays the committed corpus of a
+# libFuzzer target (the folder "corpus" beside it) under the native build's sanitizers.
+function(corvane_add_fuzz_replay name target_source)
+  cmake_parse_arguments(F "" "" "LIBS" ${ARGN})
+  corvane_add_gtest(${name} NATIVE_ONLY
+    SOURCES ${target_source} ${CMAKE_SOURCE_DIR}/tests/common/corpus_replay_test.cpp
+    LIBS ${F_LIBS})
+  if(TARGET ${name})
+    target_compile_definitions(${name} PRIVATE
+      CORVANE_FUZZ_CORPUS="${CMAKE_CURRENT_SOURCE_DIR}/corpus")
+  endif()
+endfunction()

@@ -1,3 +1,4 @@
+// Replays a fuzz target's committed corpus (CORVANE_FUZZ_CORPUS) as an ordinary test.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 namespace {
 
-TEST(ReportFuzzCorpus, EveryCommittedInputReadsBackAsItsLines) {
+// Every committed input passes the fuzz target's own checks under the sanitizers.
+TEST(FuzzCorpus, EveryCommittedInputPassesTheTargetsChecks) {
   std::size_t inputs = 0;
   for (const auto& entry : std::filesystem::directory_iterator(CORVANE_FUZZ_CORPUS)) {
     if (!entry.is_regular_file())
