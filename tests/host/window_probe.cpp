@@ -1,5 +1,7 @@
 #include "tests/host/window_probe.h"
 
+#include "tools/host/text_lines.h"
+
 namespace corvane::test {
 namespace {
 
@@ -189,24 +191,7 @@ std::string ClassOf(HWND window) {
 }
 
 std::vector<std::string> LinesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) {
-      end = text.size();
-    }
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') {
-      line.pop_back();
-    }
-    lines.push_back(line);
-    start = end + 1;
-  }
-  while (!lines.empty() && lines.back().empty()) {
-    lines.pop_back();
-  }
-  return lines;
+  return TextLines(text);
 }
 
 void Press(HWND dialog, int buttonId) {

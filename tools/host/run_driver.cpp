@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/scoped.h"
+#include "tools/host/text_lines.h"
 
 namespace corvane {
 namespace {
@@ -234,23 +235,7 @@ void RunDriver::LookAt(HWND window) {
   HWND view = GetDlgItem(window, kReportViewId);
   if (view != nullptr && StartsWith(ClassName(view), "RICHEDIT")) {
     Capture(window, "results.bmp");
-    std::string text = WindowText(view);
-    size_t start = 0;
-    while (start < text.size()) {
-      size_t end = text.find('\n', start);
-      if (end == std::string::npos) {
-        end = text.size();
-      }
-      std::string line = text.substr(start, end - start);
-      if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-      }
-      reportLines_.push_back(line);
-      start = end + 1;
-    }
-    while (!reportLines_.empty() && reportLines_.back().empty()) {
-      reportLines_.pop_back();
-    }
+    reportLines_ = TextLines(WindowText(view));
     sawResults_ = true;
     done_.push_back(window);
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),

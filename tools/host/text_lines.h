@@ -1,0 +1,27 @@
+#pragma once
+// The lines of a text as a rich-text view gives it: CR LF or LF separated, trailing empty lines
+// dropped.
+
+#include <string>
+#include <vector>
+
+inline std::vector<std::string> TextLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) {
+      end = text.size();
+    }
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') {
+      line.pop_back();
+    }
+    lines.push_back(line);
+    start = end + 1;
+  }
+  while (!lines.empty() && lines.back().empty()) {
+    lines.pop_back();
+  }
+  return lines;
+}
