@@ -91,3 +91,8 @@ std::string DigestInPieces(const std::vector<uint8_t>& message,
 template <class Engine> std::string DigestOf(const std::vector<uint8_t>& message) {
   return DigestInPieces<Engine>(message, {static_cast<uint32_t>(message.size())});
 }
+
+// The digest text of a whole message fed in one update.
+template <class Engine> std::string DigestText(const std::string& message) {
+  return DigestInPieces<Engine>(Bytes(message), {static_cast<uint32_t>(message.size())});
+}

@@ -1,7 +1,7 @@
 #include "hash/verify_run.h"
 
-#include "hash/digest/sha1.h"
 #include "tests/batch/fake_progress.h"
+#include "tests/digest/engine_traits.h"
 
 #include <gtest/gtest.h>
 
@@ -25,18 +25,7 @@ const std::string kMatch = "box:Digest matches. Verification succeeded.";
 const std::string kMismatch = "box:Verification failed. Digest does not match.";
 
 std::string Sha1Text(const std::string& data) {
-  Sha1Context context;
-  Sha1Init(&context);
-  Sha1Update(&context, reinterpret_cast<const uint8_t*>(data.data()),
-             static_cast<uint32_t>(data.size()));
-  uint8_t digest[20];
-  Sha1Final(&context, digest);
-  std::string text;
-  for (const uint8_t byte : digest) {
-    text += "0123456789abcdef"[byte >> 4];
-    text += "0123456789abcdef"[byte & 15];
-  }
-  return text;
+  return DigestText<Sha1Engine>(data);
 }
 
 // Plays the digest entry dialog and reads the boxes, logging into the progress window's record

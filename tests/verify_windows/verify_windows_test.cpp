@@ -1,5 +1,4 @@
-#include "hash/digest/md5.h"
-#include "hash/digest/sha1.h"
+#include "tests/digest/engine_traits.h"
 #include "tests/hash_windows/window_driver.h"
 
 #include <windows.h>
@@ -33,33 +32,12 @@ const std::string kMd5Empty = "d41d8cd98f00b204e9800998ecf8427e";
 
 using HashExport = void (*)(const char* pathList, int mode);
 
-std::string Hex(const uint8_t* bytes, int length) {
-  std::string text;
-  for (int i = 0; i < length; ++i) {
-    text += "0123456789abcdef"[bytes[i] >> 4];
-    text += "0123456789abcdef"[bytes[i] & 15];
-  }
-  return text;
-}
-
 std::string Md5Text(const std::string& data) {
-  Md5Context context;
-  Md5Init(&context);
-  Md5Update(&context, reinterpret_cast<const uint8_t*>(data.data()),
-            static_cast<uint32_t>(data.size()));
-  uint8_t digest[16];
-  Md5Final(digest, &context);
-  return Hex(digest, 16);
+  return DigestText<Md5Engine>(data);
 }
 
 std::string Sha1Text(const std::string& data) {
-  Sha1Context context;
-  Sha1Init(&context);
-  Sha1Update(&context, reinterpret_cast<const uint8_t*>(data.data()),
-             static_cast<uint32_t>(data.size()));
-  uint8_t digest[20];
-  Sha1Final(&context, digest);
-  return Hex(digest, 20);
+  return DigestText<Sha1Engine>(data);
 }
 
 std::string Upper(std::string text) {
