@@ -3,13 +3,13 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config                 # host build
+  cmake ninja-build g++                            # host build
   googletest libgtest-dev libbenchmark-dev         # tests and benchmarks
   libssl-dev openssl                               # reference digests for tests and benchmarks
   clang libclang-rt-14-dev                         # libFuzzer targets
   g++-mingw-w64-x86-64-posix mingw-w64-tools       # Windows cross build (g++, windres, widl)
   wine64 libwine-dev                               # Windows run time; IDL files for widl
-  xvfb xauth imagemagick                           # virtual display and screenshots
+  xvfb imagemagick                                 # virtual display and screenshots
   nsis                                             # corvane-setup.exe
 )
 
