@@ -1,5 +1,6 @@
 #include "hash/batch_run.h"
 
+#include "framework/scoped_file.h"
 #include "hash/file_length.h"
 #include "hash/report.h"
 #include "hash/stream_digest.h"
@@ -9,11 +10,6 @@
 #include <memory>
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using ScopedFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // The characters after the last backslash; an entry without one is its own name.
 CTextString EntryName(const CTextString& entry) {
@@ -47,12 +43,12 @@ void RunBatch(const char* pathList, int mode, ProgressView& progress, ResultsVie
   while (entries.HasMoreTokens()) {
     entries.ReadToken(entry);
     ++entryIndex;
-    ScopedFile file(std::fopen(entry.Text(), "rb"));
+    corvane::ScopedFile file(std::fopen(entry.Text(), "rb"));
     if (!file) {
       report.AddFailureLine(EntryName(entry).Text(), kCouldNotOpenFile);
       continue;
     }
-    const int64_t fileSize = FileLength(file.get());
+    const int64_t fileSize = FileLength(file.Get());
     std::snprintf(text, sizeof text, "%lld bytes", static_cast<long long>(fileSize));
     progress.SetFileName(entry.Text());
     progress.SetFileSize(text);
@@ -61,9 +57,9 @@ void RunBatch(const char* pathList, int mode, ProgressView& progress, ResultsVie
     std::snprintf(text, sizeof text, "File %i of %i", entryIndex, fileCount);
     progress.SetStatus(text);
 
-    const StreamOutcome outcome = DigestStream(file.get(), fileSize, algorithm, "%lld", progress,
+    const StreamOutcome outcome = DigestStream(file.Get(), fileSize, algorithm, "%lld", progress,
                                                readBuffer.get(), digestText);
-    file.reset();
+    file.Close();
     if (outcome == StreamOutcome::Aborted)
       break;
     const CTextString name = EntryName(entry);

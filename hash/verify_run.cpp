@@ -1,5 +1,6 @@
 #include "hash/verify_run.h"
 
+#include "framework/scoped_file.h"
 #include "hash/file_length.h"
 
 #include <cstdio>
@@ -9,11 +10,6 @@
 namespace {
 
 constexpr const char kProductTitle[] = "Corvane 2004 - 64-bit Edition";
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using ScopedFile = std::unique_ptr<std::FILE, FileCloser>;
 
 char LowerAscii(char ch) {
   return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
@@ -79,7 +75,7 @@ VerifyOutcome RunVerification(const char* path, DigestAlgorithm algorithm,
   progress.Create();
   progress.ClearAbortRequest();
 
-  ScopedFile file(std::fopen(path, "rb"));
+  corvane::ScopedFile file(std::fopen(path, "rb"));
   if (!file) {
     user.Tell(VerifyMessage::CouldNotOpenFile);
     progress.Destroy();
@@ -87,7 +83,7 @@ VerifyOutcome RunVerification(const char* path, DigestAlgorithm algorithm,
   }
 
   progress.Show();
-  const int64_t fileLength = FileLength(file.get());
+  const int64_t fileLength = FileLength(file.Get());
   char text[48];
   std::snprintf(text, sizeof text, "%lld bytes", static_cast<long long>(fileLength));
   progress.SetFileName(path);
@@ -98,9 +94,9 @@ VerifyOutcome RunVerification(const char* path, DigestAlgorithm algorithm,
 
   const std::unique_ptr<uint8_t[]> readBuffer(new uint8_t[kReadBlockSize]);
   char digestText[41];
-  const StreamOutcome outcome = DigestStream(file.get(), fileLength, algorithm, "%lld bytes",
+  const StreamOutcome outcome = DigestStream(file.Get(), fileLength, algorithm, "%lld bytes",
                                              progress, readBuffer.get(), digestText);
-  file.reset();
+  file.Close();
   progress.Destroy();
 
   switch (outcome) {
