@@ -445,25 +445,38 @@ TEST_F(VerifyThroughHash, WholeBlocksFileEndsWithAnEmptyReadAndMatches) {
 // answered with answer; returns the question as seen.
 class AbortDuringReading : public VerifyThroughHash {
 protected:
-  Box CancelAndAnswer(hashtest::MessageRecorder& recorder, int answer) {
-    // Holds the window's thread at the first bytes text until Cancel is queued, so that the
-    // click lands while the file is still being read, however fast it is read.
-    HANDLE clicked = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  void TearDown() override {
+    if (clicked_ != nullptr)
+      ::CloseHandle(clicked_);
+    VerifyThroughHash::TearDown();
+  }
+
+  // Holds the window's thread at its first bytes text until Cancel is queued, so that the click
+  // lands while the file is still being read, however fast it is read. Armed before the digest is
+  // entered: the first block may otherwise be read and shown before the gate is in place.
+  void HoldAtFirstBytes(hashtest::MessageRecorder& recorder) {
+    clicked_ = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE clicked = clicked_;
     recorder.SetGate([clicked](const hashtest::Record& record) {
       if (record.message == WM_SETTEXT && record.controlId == 1003 && !record.topLevel)
         ::WaitForSingleObject(clicked, hashtest::kWaitMs);
     });
+  }
+
+  Box CancelAndAnswer(hashtest::MessageRecorder& recorder, int answer) {
     HWND progress = WaitForDialog(thread_, kProgressWindow);
     EXPECT_NE(progress, nullptr);
     Click(progress, IDCANCEL);
-    ::SetEvent(clicked);
+    ::SetEvent(clicked_);
     Box question = WaitForBox("Abort?");
     recorder.SetGate(nullptr);
     EXPECT_TRUE(::IsWindowVisible(progress)) << "Cancel alone closes nothing";
     Answer(question, answer);
-    ::CloseHandle(clicked);
     return question;
   }
+
+private:
+  HANDLE clicked_ = nullptr;
 };
 
 TEST_F(AbortDuringReading, ConfirmedAbortEndsWithoutVerdict) {
@@ -473,6 +486,7 @@ TEST_F(AbortDuringReading, ConfirmedAbortEndsWithoutVerdict) {
   Box question;
   bool progressGone = false;
   Run(path, kMd5Mode, [&] {
+    HoldAtFirstBytes(recorder);
     EnterDigest(Md5Text(data));
     HWND progress = WaitForDialog(thread_, kProgressWindow);
     question = CancelAndAnswer(recorder, IDYES);
@@ -494,6 +508,7 @@ TEST_F(AbortDuringReading, DeclinedAbortReadsOnAndGivesTheRightVerdict) {
   Box question;
   Box verdict;
   Run(path, kSha1Mode, [&] {
+    HoldAtFirstBytes(recorder);
     EnterDigest(Sha1Text(data));
     question = CancelAndAnswer(recorder, IDNO);
     verdict = FinalBox();
