@@ -28,6 +28,7 @@ void CProgressDlg::OnCancel() {
 void CProgressDlg::Create() {
   // A failed creation leaves every later call without effect; the run goes on regardless.
   m_bAbortRequested = 0;
+  m_rangeKnown = m_positionKnown = m_positionPending = false;
   CDialog::Create(IDD_PROGRESS, nullptr);
 }
 
@@ -57,16 +58,36 @@ void CProgressDlg::SetBytes(const char* text) {
 }
 
 void CProgressDlg::SetRange(int lower, int upper) {
+  if (m_rangeKnown && lower == m_rangeLower && upper == m_rangeUpper)
+    return;
   m_progressBar.SetRange(static_cast<short>(lower), static_cast<short>(upper));
+  m_rangeKnown = true;
+  m_rangeLower = lower;
+  m_rangeUpper = upper;
+  // A new range may have moved the bar's position into it.
+  m_positionKnown = false;
 }
 
 void CProgressDlg::SetPosition(int position) {
-  m_progressBar.SetPos(position);
+  m_positionPending = true;
+  m_pendingPosition = position;
+}
+
+void CProgressDlg::ShowPendingPosition() {
+  if (!m_positionPending)
+    return;
+  m_positionPending = false;
+  if (m_positionKnown && m_pendingPosition == m_shownPosition)
+    return;
+  m_progressBar.SetPos(m_pendingPosition);
+  m_positionKnown = true;
+  m_shownPosition = m_pendingPosition;
 }
 
 void CProgressDlg::PumpMessages() {
   // Every pending message of the thread is processed, also an Escape character at the head of
   // the queue: leaving it there would stall the queue, and with it Cancel, until the run ends.
+  ShowPendingPosition();
   MSG msg;
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
     BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
@@ -102,5 +123,6 @@ bool CProgressDlg::ConfirmAbort() {
 }
 
 void CProgressDlg::Destroy() {
+  m_positionPending = false;
   DestroyWindow();
 }

@@ -38,4 +38,18 @@ protected:
   BOOL OnInitDialog() override;
   // Cancel, Escape and the close box only raise the request; the run loop decides.
   void OnCancel() override;
+
+private:
+  void ShowPendingPosition();
+
+  // The bar repaints on every range or position message, even an unchanged one, and a repaint
+  // costs more than reading a small file. Positions are therefore handed to the bar only when the
+  // pump is about to service the window, and only when they differ from what the bar shows.
+  bool m_rangeKnown = false;
+  int m_rangeLower = 0;
+  int m_rangeUpper = 0;
+  bool m_positionKnown = false;
+  int m_shownPosition = 0;
+  bool m_positionPending = false;
+  int m_pendingPosition = 0;
 };
