@@ -2,6 +2,8 @@
 // What a run loop needs from the window that shows its progress. The progress window implements
 // it on Windows; tests implement it to play the window and the user.
 
+#include <chrono>
+
 class ProgressView {
 public:
   virtual ~ProgressView() = default;
@@ -24,4 +26,8 @@ public:
   // Asks "Are you sure you wish to abort?"; true when the user answers Yes.
   virtual bool ConfirmAbort() = 0;
   virtual void Destroy() = 0;
+  // The clock that paces refreshes of the bar and the byte count; tests replace it.
+  virtual std::chrono::steady_clock::time_point Now() const {
+    return std::chrono::steady_clock::now();
+  }
 };

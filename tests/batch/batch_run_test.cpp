@@ -112,24 +112,26 @@ TEST_F(BatchRun, FileOfExactlyOneBlockTakesASecondEmptyRead) {
   EXPECT_EQ(progress.pumps, 2);
 }
 
-TEST_F(BatchRun, BarFollowsThePercentageOfEachBlock) {
-  Run(MakeFile("large", std::string(3 * 65536 + 10, 'q')), 0);
-  EXPECT_EQ(progress.EventsStartingWith("pos:"), (Texts{"0", "33", "66", "99", "100"}));
-  EXPECT_EQ(progress.EventsStartingWith("bytes:"), (Texts{"65536", "131072", "196608", "196618"}));
+TEST_F(BatchRun, BarAndCountShowTheFirstAndLastBlockAndATenthOfASecondApartBetween) {
+  const int blocks = 10;
+  progress.timePerPump = std::chrono::milliseconds(40);
+  Run(MakeFile("large", std::string(blocks * 65536 + 10, 'q')), 0);
+  EXPECT_EQ(progress.pumps, blocks + 1) << "messages are pumped for every block";
+  // Blocks 1, 4, 7 and 10 (at 0, 120, 240 and 360 ms), then the short last one.
+  EXPECT_EQ(progress.EventsStartingWith("pos:"), (Texts{"0", "9", "39", "69", "99", "100"}));
+  EXPECT_EQ(progress.EventsStartingWith("bytes:"),
+            (Texts{"65536", "262144", "458752", "655360", "655370"}));
 }
 
-TEST_F(BatchRun, LargeFilePumpsEveryBlockButRepaintsOnlyWhenThePercentageMoves) {
+TEST_F(BatchRun, FastReadingShowsEachFileOnlyAtItsFirstAndLastBlock) {
   const int blocks = 300;
-  Run(MakeFile("large", std::string(blocks * 65536, 'z')), 1);
-  EXPECT_EQ(progress.pumps, blocks + 1);
-  const Texts bytes = progress.EventsStartingWith("bytes:");
-  const Texts positions = progress.EventsStartingWith("pos:");
-  // Each of the 100 steps of the bar is shown, and the count always ends at the whole file.
-  EXPECT_GE(bytes.size(), 100u);
-  EXPECT_LT(bytes.size(), static_cast<size_t>(blocks));
-  EXPECT_EQ(bytes.back(), std::to_string(blocks * 65536));
-  EXPECT_EQ(positions.back(), "100");
-  EXPECT_EQ(positions.size(), bytes.size() + 1);
+  const std::string list =
+      MakeFile("large", std::string(blocks * 65536, 'z')) + "\n" + MakeFile("small", "abc");
+  Run(list, 1);
+  EXPECT_EQ(progress.pumps, blocks + 2);
+  EXPECT_EQ(progress.EventsStartingWith("bytes:"),
+            (Texts{"65536", std::to_string(blocks * 65536), "3"}));
+  EXPECT_EQ(progress.EventsStartingWith("pos:"), (Texts{"0", "0", "100", "0", "100"}));
 }
 
 TEST_F(BatchRun, FilesThatCannotBeOpenedGetTheirLineAndStillCount) {
@@ -183,6 +185,9 @@ TEST_F(BatchRun, DeclinedAbortGoesOnReadingAndGivesTheSameDigest) {
   EXPECT_EQ(interrupted.EventsStartingWith("confirm").size(), 2u);
   EXPECT_FALSE(interrupted.abortRequested);
   EXPECT_EQ(interrupted.pumps, 6);
+  EXPECT_EQ(interrupted.EventsStartingWith("bytes:"),
+            (Texts{"65536", "196608", "327680", "327757"}))
+      << "the block after each declined question is shown at once";
   EXPECT_EQ(again.report, uninterrupted);
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 // Plays the progress window and the user for the run loops: records every call in order, raises
-// the abort request at chosen pumps and answers the abort question from a script.
+// the abort request at chosen pumps and answers the abort question from a script. Its clock stands
+// still unless each pump is told to take some time.
 
 #include "hash/progress_view.h"
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <string>
@@ -16,6 +18,8 @@ public:
   std::function<void(int pump)> onPump; // called with the 1-based number of the pump
   bool abortRequested = true;           // creation must clear it
   int pumps = 0;
+  std::chrono::milliseconds timePerPump{0};
+  std::chrono::steady_clock::time_point clock{};
 
   void Create() override {
     abortRequested = false;
@@ -33,6 +37,7 @@ public:
   void SetPosition(int position) override { events.push_back("pos:" + std::to_string(position)); }
   void PumpMessages() override {
     ++pumps;
+    clock += timePerPump;
     events.push_back("pump");
     if (onPump)
       onPump(pumps);
@@ -49,6 +54,7 @@ public:
     return yes;
   }
   void Destroy() override { events.push_back("destroy"); }
+  std::chrono::steady_clock::time_point Now() const override { return clock; }
 
   std::vector<std::string> EventsStartingWith(const std::string& prefix) const {
     std::vector<std::string> found;

@@ -84,4 +84,23 @@ private:
   std::function<void(const Record&)> m_gate;
 };
 
+// The bar and the byte count are refreshed for a file's first and last block and otherwise paced by
+// time, so a slow moment may show any of the steps between. True when shown keeps the order of
+// possible, starts with its first element and ends with its last.
+template <typename T>
+bool ShownInOrder(const std::vector<T>& shown, const std::vector<T>& possible) {
+  if (shown.empty() || possible.empty() || shown.front() != possible.front() ||
+      shown.back() != possible.back())
+    return false;
+  size_t next = 0;
+  for (const T& value : shown) {
+    while (next < possible.size() && possible[next] != value)
+      ++next;
+    if (next == possible.size())
+      return false;
+    ++next;
+  }
+  return true;
+}
+
 } // namespace hashtest
