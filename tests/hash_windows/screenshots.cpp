@@ -80,12 +80,14 @@ int main(int argc, char** argv) {
   }
   int failures = 0;
   {
-    // The run is held at the big file's first block (37 %) while the progress window is taken.
+    // The run is held as it is about to show the big file's last count, so that the window still
+    // shows the first block (37 %) fully painted while it is taken.
     MessageRecorder recorder;
     HANDLE reached = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE released = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     recorder.SetGate([&](const Record& record) {
-      if (record.message == PBM_SETPOS && record.wParam == 37) {
+      if (record.message == WM_SETTEXT && !record.topLevel && record.controlId == 1003 &&
+          record.text == "177000") {
         ::SetEvent(reached);
         ::WaitForSingleObject(released, kWaitMs);
       }
