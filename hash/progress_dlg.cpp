@@ -28,7 +28,9 @@ void CProgressDlg::OnCancel() {
 void CProgressDlg::Create() {
   // A failed creation leaves every later call without effect; the run goes on regardless.
   m_bAbortRequested = 0;
-  m_rangeKnown = m_positionKnown = m_positionPending = false;
+  m_shownRange.reset();
+  m_shownPosition.reset();
+  m_pendingPosition.reset();
   CDialog::Create(IDD_PROGRESS, nullptr);
 }
 
@@ -58,30 +60,24 @@ void CProgressDlg::SetBytes(const char* text) {
 }
 
 void CProgressDlg::SetRange(int lower, int upper) {
-  if (m_rangeKnown && lower == m_rangeLower && upper == m_rangeUpper)
+  if (m_shownRange == std::make_pair(lower, upper))
     return;
   m_progressBar.SetRange(static_cast<short>(lower), static_cast<short>(upper));
-  m_rangeKnown = true;
-  m_rangeLower = lower;
-  m_rangeUpper = upper;
+  m_shownRange = std::make_pair(lower, upper);
   // A new range may have moved the bar's position into it.
-  m_positionKnown = false;
+  m_shownPosition.reset();
 }
 
 void CProgressDlg::SetPosition(int position) {
-  m_positionPending = true;
   m_pendingPosition = position;
 }
 
 void CProgressDlg::ShowPendingPosition() {
-  if (!m_positionPending)
-    return;
-  m_positionPending = false;
-  if (m_positionKnown && m_pendingPosition == m_shownPosition)
-    return;
-  m_progressBar.SetPos(m_pendingPosition);
-  m_positionKnown = true;
-  m_shownPosition = m_pendingPosition;
+  if (m_pendingPosition && m_pendingPosition != m_shownPosition) {
+    m_progressBar.SetPos(*m_pendingPosition);
+    m_shownPosition = m_pendingPosition;
+  }
+  m_pendingPosition.reset();
 }
 
 void CProgressDlg::PumpMessages() {
@@ -123,6 +119,5 @@ bool CProgressDlg::ConfirmAbort() {
 }
 
 void CProgressDlg::Destroy() {
-  m_positionPending = false;
   DestroyWindow();
 }

@@ -5,6 +5,9 @@
 #include "framework/dialog.h"
 #include "hash/progress_view.h"
 
+#include <optional>
+#include <utility>
+
 class CProgressDlg : public CDialog, public ProgressView {
 public:
   CProgressDlg();
@@ -45,11 +48,7 @@ private:
   // The bar repaints on every range or position message, even an unchanged one, and a repaint
   // costs more than reading a small file. Positions are therefore handed to the bar only when the
   // pump is about to service the window, and only when they differ from what the bar shows.
-  bool m_rangeKnown = false;
-  int m_rangeLower = 0;
-  int m_rangeUpper = 0;
-  bool m_positionKnown = false;
-  int m_shownPosition = 0;
-  bool m_positionPending = false;
-  int m_pendingPosition = 0;
+  std::optional<std::pair<int, int>> m_shownRange;
+  std::optional<int> m_shownPosition;
+  std::optional<int> m_pendingPosition;
 };

@@ -31,8 +31,8 @@ StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm 
   Sha1Init(&sha1);
   int64_t bytesRead = 0;
   char bytesText[48];
-  bool refreshDue = true;
-  auto refreshedAt = view.Now();
+  bool refreshDue = true; // the first block is always shown, which sets refreshedAt
+  std::chrono::steady_clock::time_point refreshedAt;
 
   while (!std::feof(stream)) {
     const size_t count = std::fread(readBuffer, 1, kReadBlockSize, stream);
