@@ -93,11 +93,6 @@ void Sha1Final(Sha1Context* context, uint8_t digest[20]) {
   }
 }
 
-Sha1Compression& Sha1ActiveCompression() {
-  static Sha1Compression active = CpuHasShaExtensions() ? Sha1CompressShaNi : Sha1CompressPortable;
-  return active;
-}
-
 void Sha1Transform(uint32_t state[5], const uint8_t block[64]) {
   Sha1ActiveCompression()(state, block, 1);
 }

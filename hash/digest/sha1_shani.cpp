@@ -1,6 +1,5 @@
 #include "hash/digest/sha1_compression.h"
 
-#include <cpuid.h>
 #include <immintrin.h>
 
 #include <utility>
@@ -58,14 +57,4 @@ CORVANE_SHA_TARGET void Sha1CompressShaNi(uint32_t state[5], const uint8_t* bloc
   }
   _mm_storeu_si128(reinterpret_cast<__m128i*>(state), _mm_shuffle_epi32(s.abcd, 0x1b));
   state[4] = static_cast<uint32_t>(_mm_extract_epi32(s.e0, 3));
-}
-
-bool CpuHasShaExtensions() {
-  unsigned a, b, c, d;
-  if (!__get_cpuid(1, &a, &b, &c, &d))
-    return false;
-  const bool ssse3 = c & bit_SSSE3, sse41 = c & bit_SSE4_1;
-  if (!__get_cpuid_count(7, 0, &a, &b, &c, &d))
-    return false;
-  return ssse3 && sse41 && (b & bit_SHA);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // One shape for both engines so that tests can run the same checks over MD5 and SHA-1.
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -14,6 +16,7 @@ struct Md5Engine {
   using Context = Md5Context;
   static constexpr size_t kDigestSize = 16;
   static constexpr const char* kName = "MD5";
+  static bool Available() { return true; }
   static void Init(Context* c) { Md5Init(c); }
   static void Update(Context* c, const uint8_t* p, uint32_t n) { Md5Update(c, p, n); }
   static void Final(Context* c, uint8_t* digest) { Md5Final(digest, c); }
@@ -23,36 +26,67 @@ struct Sha1Engine {
   using Context = Sha1Context;
   static constexpr size_t kDigestSize = 20;
   static constexpr const char* kName = "SHA-1";
+  static bool Available() { return true; }
   static void Init(Context* c) { Sha1Init(c); }
   static void Update(Context* c, const uint8_t* p, uint32_t n) { Sha1Update(c, p, n); }
   static void Final(Context* c, uint8_t* digest) { Sha1Final(c, digest); }
 };
 
-// SHA-1 through the portable compression, whatever the processor offers: the fallback is tested
-// on machines with SHA instructions too.
-struct Sha1PortableEngine : Sha1Engine {
-  static constexpr const char* kName = "SHA-1 (portable compression)";
-  class UsePortable {
+// SHA-1 through one compression, forced whatever CPUID would choose, so that every path the
+// processor supports runs the whole engine; tests skip the paths it does not support.
+template <Sha1Compression Compression, bool (*Supported)()> struct Sha1ForcedEngine : Sha1Engine {
+  static bool Available() { return Supported(); }
+  class Use {
   public:
-    UsePortable() : saved_(Sha1ActiveCompression()) {
-      Sha1ActiveCompression() = Sha1CompressPortable;
-    }
-    ~UsePortable() { Sha1ActiveCompression() = saved_; }
+    Use() : saved_(Sha1ActiveCompression()) { Sha1ActiveCompression() = Compression; }
+    ~Use() { Sha1ActiveCompression() = saved_; }
+    Use(const Use&) = delete;
+    Use& operator=(const Use&) = delete;
 
   private:
     Sha1Compression saved_;
   };
   static void Init(Context* c) {
-    UsePortable use;
+    Use use;
     Sha1Init(c);
   }
   static void Update(Context* c, const uint8_t* p, uint32_t n) {
-    UsePortable use;
+    Use use;
     Sha1Update(c, p, n);
   }
   static void Final(Context* c, uint8_t* digest) {
-    UsePortable use;
+    Use use;
     Sha1Final(c, digest);
+  }
+};
+
+inline bool Always() {
+  return true;
+}
+struct Sha1PortableEngine : Sha1ForcedEngine<Sha1CompressPortable, Always> {
+  static constexpr const char* kName = "SHA-1 (portable compression)";
+};
+struct Sha1Ssse3Engine : Sha1ForcedEngine<Sha1CompressSsse3, CpuHasSsse3> {
+  static constexpr const char* kName = "SHA-1 (SSSE3 schedule)";
+};
+struct Sha1Avx2Engine : Sha1ForcedEngine<Sha1CompressAvx2, CpuHasAvx2> {
+  static constexpr const char* kName = "SHA-1 (AVX2 schedule)";
+};
+struct Sha1ShaNiEngine : Sha1ForcedEngine<Sha1CompressShaNi, CpuHasShaExtensions> {
+  static constexpr const char* kName = "SHA-1 (SHA instructions)";
+};
+
+// Every engine, and SHA-1 once as CPUID chooses and once through each compression.
+using AllEngines = ::testing::Types<Md5Engine, Sha1Engine, Sha1PortableEngine, Sha1Ssse3Engine,
+                                    Sha1Avx2Engine, Sha1ShaNiEngine>;
+
+// Base of the typed suites: skips the compressions this processor cannot run.
+template <class Engine> class EngineTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    if (!Engine::Available()) {
+      GTEST_SKIP() << Engine::kName << " is not supported by this processor";
+    }
   }
 };
 
