@@ -3,10 +3,16 @@
 #include <benchmark/benchmark.h>
 #include <openssl/evp.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "hash/digest/md5.h"
@@ -57,11 +63,10 @@ void Sha1Ours(benchmark::State& state) {
       state, [](Sha1Context* c, uint8_t* digest) { Sha1Final(c, digest); });
 }
 
-// The portable compression, as on a processor without SHA instructions; compare it with libcrypto
-// run as OPENSSL_ia32cap=":~0x20000000" corvane_bench, which masks libcrypto's SHA path too.
-void Sha1OursPortable(benchmark::State& state) {
+// SHA-1 through one compression, as on a processor that would choose it.
+template <Sha1Compression Compression> void Sha1OursThrough(benchmark::State& state) {
   const Sha1Compression saved = Sha1ActiveCompression();
-  Sha1ActiveCompression() = Sha1CompressPortable;
+  Sha1ActiveCompression() = Compression;
   Sha1Ours(state);
   Sha1ActiveCompression() = saved;
 }
@@ -110,29 +115,105 @@ public:
     ConsoleReporter::ReportRuns(runs);
   }
 
-  // Our throughput over libcrypto's; 0 when either was not run (filtered out).
-  double Ratio(const std::string& algorithm) const {
-    const auto ours = rates_.find(algorithm + "/ours");
-    const auto theirs = rates_.find(algorithm + "/libcrypto");
-    if (ours == rates_.end() || theirs == rates_.end() || theirs->second == 0) {
-      return 0;
-    }
-    return ours->second / theirs->second;
+  // Bytes per second of a benchmark; 0 when it was not run (filtered out).
+  double Rate(const std::string& name) const {
+    const auto rate = rates_.find(name);
+    return rate == rates_.end() ? 0 : rate->second;
   }
+  void SetRate(const std::string& name, double rate) { rates_[name] = rate; }
 
 private:
   std::map<std::string, double> rates_;
 };
 
+// libcrypto reads OPENSSL_ia32cap once, when it is loaded: its path without SHA instructions is
+// measured by this program run again with the SHA bit masked and this flag.
+constexpr char kChildFlag[] = "--libcrypto-without-sha-instructions";
+constexpr char kChildRate[] = "libcrypto without SHA instructions, bytes per second: ";
+constexpr char kWithoutSha[] = "SHA-1 without SHA instructions";
+
+int RunChild(int argc, char** argv) {
+  benchmark::RegisterBenchmark((std::string(kWithoutSha) + "/libcrypto").c_str(), Sha1Libcrypto);
+  benchmark::Initialize(&argc, argv);
+  RateCollector reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  std::printf("%s%.0f\n", kChildRate, reporter.Rate(std::string(kWithoutSha) + "/libcrypto"));
+  return 0;
+}
+
+// Runs the child with the parent's flags but its filter, echoes its output and returns its rate
+// (0 if it failed).
+double LibcryptoWithoutShaRate(int argc, char** argv) {
+  std::vector<char*> args = {argv[0], const_cast<char*>(kChildFlag)};
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--benchmark_filter", 18) != 0) {
+      args.push_back(argv[i]);
+    }
+  }
+  args.push_back(nullptr);
+  int out[2];
+  if (pipe(out) != 0) {
+    return 0;
+  }
+  std::fflush(stdout);
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(out[1], STDOUT_FILENO);
+    close(out[0]);
+    close(out[1]);
+    setenv("OPENSSL_ia32cap", ":~0x20000000", 1);
+    execv("/proc/self/exe", args.data());
+    _exit(127);
+  }
+  close(out[1]);
+  std::string output;
+  char chunk[4096];
+  for (ssize_t n; (n = read(out[0], chunk, sizeof chunk)) > 0;) {
+    output.append(chunk, static_cast<size_t>(n));
+  }
+  close(out[0]);
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+      WEXITSTATUS(status) != 0) {
+    return 0;
+  }
+  std::fputs(output.c_str(), stdout);
+  const size_t at = output.find(kChildRate);
+  return at == std::string::npos ? 0 : std::atof(output.c_str() + at + std::strlen(kChildRate));
+}
+
+const char* CompressionName(Sha1Compression compression) {
+  return compression == Sha1CompressShaNi   ? "SHA instructions"
+         : compression == Sha1CompressAvx2  ? "AVX2 schedule"
+         : compression == Sha1CompressSsse3 ? "SSSE3 schedule"
+                                            : "portable";
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], kChildFlag) == 0) {
+    argv[1] = argv[0];
+    return RunChild(argc - 1, argv + 1);
+  }
+  const std::string withoutSha = kWithoutSha;
   benchmark::RegisterBenchmark("MD5/ours", Md5Ours);
   benchmark::RegisterBenchmark("MD5/libcrypto", Md5Libcrypto);
   benchmark::RegisterBenchmark("SHA-1/ours", Sha1Ours);
   benchmark::RegisterBenchmark("SHA-1/libcrypto", Sha1Libcrypto);
-  benchmark::RegisterBenchmark("SHA-1 portable/ours", Sha1OursPortable);
-  benchmark::RegisterBenchmark("SHA-1 portable/libcrypto", Sha1Libcrypto);
+  benchmark::RegisterBenchmark((withoutSha + "/ours").c_str(),
+                               Sha1OursThrough<Sha1CompressWithoutShaExtensions>);
+  // Each path alone, as a processor with less would run it.
+  if (CpuHasAvx2()) {
+    benchmark::RegisterBenchmark("SHA-1 AVX2/ours", Sha1OursThrough<Sha1CompressAvx2>);
+  }
+  if (CpuHasSsse3()) {
+    benchmark::RegisterBenchmark("SHA-1 SSSE3/ours", Sha1OursThrough<Sha1CompressSsse3>);
+  }
+  benchmark::RegisterBenchmark("SHA-1 portable/ours", Sha1OursThrough<Sha1CompressPortable>);
+  const int childArgc = argc;
+  std::vector<char*> childArgv(argv, argv + argc);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
     return 1;
@@ -140,12 +221,34 @@ int main(int argc, char** argv) {
   RateCollector reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  std::printf("SHA-1 compression: %s\n",
-              Sha1ActiveCompression() == Sha1CompressPortable ? "portable" : "SHA instructions");
-  for (const char* algorithm : {"MD5", "SHA-1", "SHA-1 portable"}) {
-    const double ratio = reporter.Ratio(algorithm);
-    if (ratio > 0) {
-      std::printf("%s ours/libcrypto = %.2f\n", algorithm, ratio);
+
+  const bool anyWithoutSha =
+      reporter.Rate(withoutSha + "/ours") > 0 || reporter.Rate("SHA-1 AVX2/ours") > 0 ||
+      reporter.Rate("SHA-1 SSSE3/ours") > 0 || reporter.Rate("SHA-1 portable/ours") > 0;
+  if (anyWithoutSha) {
+    reporter.SetRate(withoutSha + "/libcrypto",
+                     LibcryptoWithoutShaRate(childArgc, childArgv.data()));
+  }
+
+  std::printf("SHA-1 compression: %s; without SHA instructions: %s\n",
+              CompressionName(Sha1ActiveCompression()),
+              CompressionName(CpuHasAvx2()    ? Sha1CompressAvx2
+                              : CpuHasSsse3() ? Sha1CompressSsse3
+                                              : Sha1CompressPortable));
+  // Ours over libcrypto's; the paths without SHA instructions against libcrypto without them.
+  const std::pair<std::string, std::string> ratios[] = {
+      {"MD5", "MD5"},
+      {"SHA-1", "SHA-1"},
+      {withoutSha, withoutSha},
+      {"SHA-1 AVX2", withoutSha},
+      {"SHA-1 SSSE3", withoutSha},
+      {"SHA-1 portable", withoutSha},
+  };
+  for (const auto& [ours, theirs] : ratios) {
+    const double oursRate = reporter.Rate(ours + "/ours");
+    const double theirRate = reporter.Rate(theirs + "/libcrypto");
+    if (oursRate > 0 && theirRate > 0) {
+      std::printf("%s ours/libcrypto = %.2f\n", ours.c_str(), oursRate / theirRate);
     }
   }
   return 0;
