@@ -11,8 +11,8 @@
 namespace {
 
 // Compiled for AVX2 (and BMI's non-destructive rotations) whatever the build's target: the caller
-// checks the processor. Only unaligned vector stores are used: the Windows x64 stack is aligned
-// to 16 bytes only.
+// checks the processor. Only unaligned vector stores: the Windows x64 stack is aligned to 16
+// bytes only.
 #define CORVANE_AVX2_TARGET __attribute__((target("avx2,bmi,bmi2")))
 
 using namespace sha1_steps;
