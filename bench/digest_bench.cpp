@@ -126,26 +126,32 @@ private:
   std::map<std::string, double> rates_;
 };
 
-// libcrypto reads OPENSSL_ia32cap once, when it is loaded: its path without SHA instructions is
-// measured by this program run again with the SHA bit masked and this flag.
-constexpr char kChildFlag[] = "--libcrypto-without-sha-instructions";
-constexpr char kChildRate[] = "libcrypto without SHA instructions, bytes per second: ";
+// libcrypto reads OPENSSL_ia32cap once, when it is loaded: its SHA-1 with some instructions
+// masked is measured by this program run again with the mask and this flag, followed by the
+// name of the benchmark to run.
+constexpr char kChildFlag[] = "--libcrypto-masked";
+constexpr char kChildRate[] = "masked libcrypto, bytes per second: ";
 constexpr char kWithoutSha[] = "SHA-1 without SHA instructions";
+constexpr char kSsse3[] = "SHA-1 SSSE3";
+// Masks of OPENSSL_ia32cap: CPUID 1 ECX is the high half of the first word (AVX: bit 28), CPUID 7
+// EBX the low half of the second (AVX2: bit 5, SHA: bit 29).
+constexpr char kMaskSha[] = ":~0x20000000";
+constexpr char kMaskAvxAndSha[] = "~0x1000000000000000:~0x20000020";
 
-int RunChild(int argc, char** argv) {
-  benchmark::RegisterBenchmark((std::string(kWithoutSha) + "/libcrypto").c_str(), Sha1Libcrypto);
+int RunChild(const std::string& name, int argc, char** argv) {
+  benchmark::RegisterBenchmark((name + "/libcrypto").c_str(), Sha1Libcrypto);
   benchmark::Initialize(&argc, argv);
   RateCollector reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  std::printf("%s%.0f\n", kChildRate, reporter.Rate(std::string(kWithoutSha) + "/libcrypto"));
+  std::printf("%s%.0f\n", kChildRate, reporter.Rate(name + "/libcrypto"));
   return 0;
 }
 
 // Runs the child with the parent's flags but its filter, echoes its output and returns its rate
 // (0 if it failed).
-double LibcryptoWithoutShaRate(int argc, char** argv) {
-  std::vector<char*> args = {argv[0], const_cast<char*>(kChildFlag)};
+double MaskedLibcryptoRate(const char* name, const char* mask, int argc, char** argv) {
+  std::vector<char*> args = {argv[0], const_cast<char*>(kChildFlag), const_cast<char*>(name)};
   for (int i = 1; i < argc; ++i) {
     if (std::strncmp(argv[i], "--benchmark_filter", 18) != 0) {
       args.push_back(argv[i]);
@@ -162,7 +168,7 @@ double LibcryptoWithoutShaRate(int argc, char** argv) {
     dup2(out[1], STDOUT_FILENO);
     close(out[0]);
     close(out[1]);
-    setenv("OPENSSL_ia32cap", ":~0x20000000", 1);
+    setenv("OPENSSL_ia32cap", mask, 1);
     execv("/proc/self/exe", args.data());
     _exit(127);
   }
@@ -193,9 +199,10 @@ const char* CompressionName(Sha1Compression compression) {
 } // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1 && std::strcmp(argv[1], kChildFlag) == 0) {
-    argv[1] = argv[0];
-    return RunChild(argc - 1, argv + 1);
+  if (argc > 2 && std::strcmp(argv[1], kChildFlag) == 0) {
+    const std::string name = argv[2];
+    argv[2] = argv[0];
+    return RunChild(name, argc - 2, argv + 2);
   }
   const std::string withoutSha = kWithoutSha;
   benchmark::RegisterBenchmark("MD5/ours", Md5Ours);
@@ -209,7 +216,8 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("SHA-1 AVX2/ours", Sha1OursThrough<Sha1CompressAvx2>);
   }
   if (CpuHasSsse3()) {
-    benchmark::RegisterBenchmark("SHA-1 SSSE3/ours", Sha1OursThrough<Sha1CompressSsse3>);
+    benchmark::RegisterBenchmark((std::string(kSsse3) + "/ours").c_str(),
+                                 Sha1OursThrough<Sha1CompressSsse3>);
   }
   benchmark::RegisterBenchmark("SHA-1 portable/ours", Sha1OursThrough<Sha1CompressPortable>);
   const int childArgc = argc;
@@ -222,12 +230,16 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
 
-  const bool anyWithoutSha =
-      reporter.Rate(withoutSha + "/ours") > 0 || reporter.Rate("SHA-1 AVX2/ours") > 0 ||
-      reporter.Rate("SHA-1 SSSE3/ours") > 0 || reporter.Rate("SHA-1 portable/ours") > 0;
-  if (anyWithoutSha) {
+  // libcrypto without SHA instructions (on a processor with AVX2, its AVX2 code), and for our SSSE3
+  // path libcrypto's SSSE3 code.
+  if (reporter.Rate(withoutSha + "/ours") > 0 || reporter.Rate("SHA-1 AVX2/ours") > 0 ||
+      reporter.Rate("SHA-1 portable/ours") > 0) {
     reporter.SetRate(withoutSha + "/libcrypto",
-                     LibcryptoWithoutShaRate(childArgc, childArgv.data()));
+                     MaskedLibcryptoRate(kWithoutSha, kMaskSha, childArgc, childArgv.data()));
+  }
+  if (reporter.Rate(std::string(kSsse3) + "/ours") > 0) {
+    reporter.SetRate(std::string(kSsse3) + "/libcrypto",
+                     MaskedLibcryptoRate(kSsse3, kMaskAvxAndSha, childArgc, childArgv.data()));
   }
 
   std::printf("SHA-1 compression: %s; without SHA instructions: %s\n",
@@ -235,14 +247,12 @@ int main(int argc, char** argv) {
               CompressionName(CpuHasAvx2()    ? Sha1CompressAvx2
                               : CpuHasSsse3() ? Sha1CompressSsse3
                                               : Sha1CompressPortable));
-  // Ours over libcrypto's; the paths without SHA instructions against libcrypto without them.
+  // Ours over libcrypto's; the paths without SHA instructions against libcrypto without them, and
+  // the SSSE3 one against libcrypto's SSSE3 code.
   const std::pair<std::string, std::string> ratios[] = {
-      {"MD5", "MD5"},
-      {"SHA-1", "SHA-1"},
-      {withoutSha, withoutSha},
-      {"SHA-1 AVX2", withoutSha},
-      {"SHA-1 SSSE3", withoutSha},
-      {"SHA-1 portable", withoutSha},
+      {"MD5", "MD5"},           {"SHA-1", "SHA-1"},
+      {withoutSha, withoutSha}, {"SHA-1 AVX2", withoutSha},
+      {kSsse3, kSsse3},         {"SHA-1 portable", withoutSha},
   };
   for (const auto& [ours, theirs] : ratios) {
     const double oursRate = reporter.Rate(ours + "/ours");
