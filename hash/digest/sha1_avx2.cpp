@@ -46,7 +46,7 @@ CORVANE_AVX2_TARGET CORVANE_ALWAYS_INLINE void ScheduleGroup(__m256i (&w)[8], co
     x = _mm256_xor_si256(Rotl8<1>(s), Rotl8<2>(_mm256_slli_si256(s, 12)));
   } else {
     // From t = 32 on, the recurrence applied twice: W[t] = rotl2(W[t-6] ^ W[t-16] ^ W[t-28] ^
-    // W[t-32]), with no word of its own group among the terms.
+    // W[t-32]), with no word of its own group among the terms; w[I % 8] still holds W[t-32].
     x = Rotl8<2>(_mm256_xor_si256(
         _mm256_xor_si256(_mm256_alignr_epi8(w[(I - 1) % 8], w[(I - 2) % 8], 8), w[(I - 4) % 8]),
         _mm256_xor_si256(w[(I - 7) % 8], w[I % 8])));

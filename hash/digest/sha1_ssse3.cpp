@@ -40,7 +40,7 @@ CORVANE_SSSE3_TARGET CORVANE_ALWAYS_INLINE void ScheduleGroup(__m128i (&w)[8], c
     x = _mm_xor_si128(Rotl4<1>(s), Rotl4<2>(_mm_slli_si128(s, 12)));
   } else {
     // From t = 32 on, the recurrence applied twice: W[t] = rotl2(W[t-6] ^ W[t-16] ^ W[t-28] ^
-    // W[t-32]), with no word of its own group among the terms.
+    // W[t-32]), with no word of its own group among the terms; w[I % 8] still holds W[t-32].
     x = Rotl4<2>(_mm_xor_si128(
         _mm_xor_si128(_mm_alignr_epi8(w[(I - 1) % 8], w[(I - 2) % 8], 8), w[(I - 4) % 8]),
         _mm_xor_si128(w[(I - 7) % 8], w[I % 8])));
