@@ -13,3 +13,4 @@ add_library(Hash SHARED
 set_target_properties(Hash PROPERTIES PREFIX "" OUTPUT_NAME Hash)
 target_include_directories(Hash PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(Hash PRIVATE corvane_hash_core corvane_framework)
+corvane_ship(Hash "Corvane 2004 hash module")
