@@ -1,6 +1,7 @@
 # Hash.dll: the digest engines and every window of the workflows, behind the one export Hash.
 add_library(Hash SHARED
   hash_export.cpp
+  memory_reserve.cpp
   module_state.cpp
   progress_dlg.cpp
   results_dlg.cpp
