@@ -41,15 +41,6 @@ std::string Value(HKEY root, const char* key, const char* name = nullptr) {
   return value;
 }
 
-bool KeyExists(HKEY root, const char* path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-    return false;
-  }
-  RegCloseKey(key);
-  return true;
-}
-
 std::string Contents(const std::string& path) {
   std::string bytes;
   if (FILE* file = std::fopen(path.c_str(), "rb")) {
