@@ -1,4 +1,5 @@
 #include "hash/batch_run.h"
+#include "hash/memory_reserve.h"
 #include "hash/module_state.h"
 #include "hash/progress_dlg.h"
 #include "hash/results_dlg.h"
@@ -8,6 +9,10 @@
 
 // The one entry point of the module: the path list stays the caller's; nothing crosses back.
 extern "C" void Hash(const char* pathList, int mode) noexcept {
+  CMemoryReserve reserve;
+  if (!reserve.Held()) {
+    return;
+  }
   try {
     HashModuleScope moduleScope;
     if (mode == 2 || mode == 3) {

@@ -140,12 +140,8 @@ void CResultsDlg::OnSaveToFile() {
   if (dialog.DoModal() == IDCANCEL) {
     return;
   }
-  corvane::ScopedFile file(std::fopen(dialog.GetPathName(), "wt"));
-  if (!file) {
-    MessageBoxA("Unable to open output file", "Error", MB_OK | MB_ICONEXCLAMATION);
-    return;
-  }
-
+  // Everything that needs memory comes before the file is opened: running out of it must not
+  // leave a half-written file, nor empty a file that was there.
   CString text;
   m_richEdit.GetWindowTextA(text);
   std::string plain;
@@ -156,6 +152,12 @@ void CResultsDlg::OnSaveToFile() {
       continue;
     }
     plain.push_back(chars[i]);
+  }
+
+  corvane::ScopedFile file(std::fopen(dialog.GetPathName(), "wt"));
+  if (!file) {
+    MessageBoxA("Unable to open output file", "Error", MB_OK | MB_ICONEXCLAMATION);
+    return;
   }
 
   // Text mode turns every LF into CR LF on the way out.

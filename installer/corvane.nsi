@@ -1,15 +1,23 @@
 ; corvane-setup.exe: per-machine installer of Corvane 2004 - 64-bit Edition.
 ;
 ; makensis -DCORVANE_DLL=<Corvane.dll> -DHASH_DLL=<Hash.dll> -DOUTFILE=<setup.exe>
-;          [-DSTUB_TARGET=amd64-unicode|x86-ansi] corvane.nsi
+;          [-DVERSION=x.y.z] [-DSTUB_TARGET=amd64-unicode|x86-ansi] corvane.nsi
 ;
 ; The installer writes what the two DLLs leave to their installation: the registry value that names
 ; the hash module, the context-menu handler key for every file and the shell's approval of the class.
 ; Keys it had to create on the way are remembered in its uninstall entry, so that the uninstaller
 ; removes exactly those and leaves the machine as it found it.
+;
+; A shell that holds the handler keeps Corvane.dll (and, during a command, Hash.dll) loaded. Such a
+; file cannot be overwritten or deleted, but it can be renamed: an upgrade unpacks the new files
+; beside the old ones first, then swaps each in and has a loaded one deleted at restart; the
+; uninstaller has loaded files deleted at restart. Either sets the reboot flag and says so.
 
 !ifndef CORVANE_DLL | HASH_DLL | OUTFILE
   !error "CORVANE_DLL, HASH_DLL and OUTFILE must be defined"
+!endif
+!ifndef VERSION
+  !define VERSION 0.0.0
 !endif
 !ifndef STUB_TARGET
   ; A 64-bit stub runs wherever the 64-bit DLLs can run, including a 64-bit-only Wine.
@@ -39,7 +47,13 @@ SetCompressor /SOLID lzma
 ShowInstDetails show
 ShowUninstDetails show
 
+VIProductVersion "${VERSION}.0"
+VIFileVersion "${VERSION}.0"
+
 !define MUI_ABORTWARNING
+; Shown instead of the finish page's usual text when a file could only be replaced at restart.
+!define MUI_FINISHPAGE_TEXT_REBOOT "A program still holds the ${PRODUCT} handler. Restart the computer to complete the installation; until then that program keeps the earlier files."
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -48,9 +62,15 @@ ShowUninstDetails show
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+VIAddVersionKey "ProductName" "${PRODUCT}"
+VIAddVersionKey "FileDescription" "${PRODUCT} - 64-bit Edition Setup"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+
 Var created_handlers ; topmost key of the handler's parent chain that this installation created
 Var created_approved ; likewise for the approval list
 Var created_uninstall ; likewise for the installed-programs list
+Var upgrading ; 1 when an earlier installation is there
 
 ; $0 = 1 when ROOT\KEY exists, else 0.
 !macro KeyExists ROOT KEY
@@ -95,6 +115,48 @@ Var created_uninstall ; likewise for the installed-programs list
   ${EndIf}
 !macroend
 
+; The new files, unpacked beside the ones they replace.
+!macro DeleteUnpacked
+  Delete "$INSTDIR\Corvane.dll.new"
+  Delete "$INSTDIR\Hash.dll.new"
+  Delete "$INSTDIR\${UNINSTALLER}.new"
+!macroend
+
+; Moves NAME.new over NAME; $2 becomes "failed" when it cannot. The file it replaces is renamed
+; aside first, which Windows allows even while the file is loaded, and deleted at once or, while
+; still loaded, at restart. A file that cannot even be renamed stays until the restart moves the
+; new one over it.
+!macro PutInPlace NAME
+  StrCpy $1 ""
+  ${If} ${FileExists} "$INSTDIR\${NAME}"
+    GetTempFileName $1 "$INSTDIR"
+    Delete "$1"
+    ClearErrors
+    Rename "$INSTDIR\${NAME}" "$1"
+    ${If} ${Errors}
+      Delete "$1"
+      StrCpy $1 "in use"
+    ${EndIf}
+  ${EndIf}
+  ClearErrors
+  ${If} $1 == "in use"
+    Rename /REBOOTOK "$INSTDIR\${NAME}.new" "$INSTDIR\${NAME}"
+  ${Else}
+    Rename "$INSTDIR\${NAME}.new" "$INSTDIR\${NAME}"
+  ${EndIf}
+  ${If} ${Errors}
+    StrCpy $2 "failed"
+    ${If} $1 != ""
+    ${AndIf} $1 != "in use"
+      ; Put the earlier file back rather than leave none.
+      Rename "$1" "$INSTDIR\${NAME}"
+    ${EndIf}
+  ${ElseIf} $1 != ""
+  ${AndIf} $1 != "in use"
+    Delete /REBOOTOK "$1"
+  ${EndIf}
+!macroend
+
 ; Removes everything but the registration of the server itself; shared by the uninstaller and the
 ; roll-back of a failed installation. Expects the created_* variables to be set.
 !macro RemoveInstallation UN
@@ -112,12 +174,14 @@ Var created_uninstall ; likewise for the installed-programs list
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   !insertmacro DeleteIfCreated HKLM "${UNINSTALL_PARENT}" $created_uninstall
 
-  Delete "$INSTDIR\Corvane.dll"
-  Delete "$INSTDIR\Hash.dll"
-  Delete "$INSTDIR\${UNINSTALLER}"
+  ; A file that a shell still has loaded goes at restart, and the folder after it.
+  Delete /REBOOTOK "$INSTDIR\Corvane.dll"
+  Delete /REBOOTOK "$INSTDIR\Hash.dll"
+  Delete /REBOOTOK "$INSTDIR\${UNINSTALLER}"
+  !insertmacro DeleteUnpacked
   ; The folder cannot go while it is the working directory.
   SetOutPath "$TEMP"
-  RMDir "$INSTDIR"
+  RMDir /REBOOTOK "$INSTDIR"
 !macroend
 
 ; The 64-bit regsvr32 calls DllRegisterServer/DllUnregisterServer in a 64-bit process; from a 32-bit
@@ -150,6 +214,7 @@ Section "Corvane 2004" SecMain
   ClearErrors
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${If} ${Errors}
+    StrCpy $upgrading 0
     StrCpy $R1 "Nothing was installed."
     StrCpy $created_handlers ""
     StrCpy $created_approved ""
@@ -161,25 +226,43 @@ Section "Corvane 2004" SecMain
     !insertmacro NoteIfMissing $created_approved HKLM "${APPROVED_KEY}"
     !insertmacro NoteIfMissing $created_uninstall HKLM "${UNINSTALL_PARENT}"
   ${Else}
-    ; A failure from here on takes the earlier installation with it: its files are overwritten.
+    ; A failure once the new files are in place takes the earlier installation with it.
+    StrCpy $upgrading 1
     StrCpy $R1 "The earlier installation was removed as well; run the installer again."
     ReadRegStr $created_handlers HKLM "${UNINSTALL_KEY}" "CreatedHandlerKeys"
     ReadRegStr $created_approved HKLM "${UNINSTALL_KEY}" "CreatedApprovalKeys"
     ReadRegStr $created_uninstall HKLM "${UNINSTALL_KEY}" "CreatedUninstallKeys"
   ${EndIf}
 
+  ; Nothing of an earlier installation is touched until all new files are unpacked.
   SetOutPath "$INSTDIR"
   ClearErrors
-  File "/oname=Corvane.dll" "${CORVANE_DLL}"
-  File "/oname=Hash.dll" "${HASH_DLL}"
-  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  File "/oname=Corvane.dll.new" "${CORVANE_DLL}"
+  File "/oname=Hash.dll.new" "${HASH_DLL}"
+  WriteUninstaller "$INSTDIR\${UNINSTALLER}.new"
   ${If} ${Errors}
+    !insertmacro DeleteUnpacked
+    ${If} $upgrading == 1
+      StrCpy $R0 "${PRODUCT} could not be installed in $INSTDIR.$\r$\nThe earlier installation was left as it was."
+      MessageBox MB_OK|MB_ICONSTOP "$R0" /SD IDOK
+      SetErrorLevel 2
+      Abort "$R0"
+    ${EndIf}
     Goto rollback
   ${EndIf}
+  ; The uninstaller and the hash module first, so that the server never names a missing module.
+  StrCpy $2 ""
+  !insertmacro PutInPlace "${UNINSTALLER}"
+  !insertmacro PutInPlace "Hash.dll"
+  !insertmacro PutInPlace "Corvane.dll"
+  ${If} $2 == "failed"
+    Goto rollback
+  ${EndIf}
+  ClearErrors
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} - 64-bit Edition"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PRODUCT}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "1.0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
@@ -209,6 +292,8 @@ Section "Corvane 2004" SecMain
     !insertmacro RunRegsvr32 '/u /s "$INSTDIR\Corvane.dll"'
     Goto rollback
   ${EndIf}
+  IfRebootFlag 0 +2
+    DetailPrint "A program holds the handler: a restart completes the installation."
   Return
 
 rollback:
@@ -238,4 +323,7 @@ Section "Uninstall"
     !insertmacro RunRegsvr32 '/u /s "$INSTDIR\Corvane.dll"'
   ${EndIf}
   !insertmacro RemoveInstallation "un."
+  IfRebootFlag 0 +3
+    DetailPrint "A program holds the handler: its files go at the next restart."
+    MessageBox MB_OK|MB_ICONINFORMATION "${PRODUCT} was removed. A program still holds its handler; its files go when the computer is restarted." /SD IDOK
 SectionEnd

@@ -199,4 +199,13 @@ void Press(HWND dialog, int buttonId) {
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
 }
 
+bool KeyExists(HKEY root, const char* path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(key);
+  return true;
+}
+
 } // namespace corvane::test

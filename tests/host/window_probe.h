@@ -57,4 +57,6 @@ std::vector<std::string> LinesOf(const std::string& text);
 // Presses a button of a dialog as a click would: the dialog receives BN_CLICKED from it.
 void Press(HWND dialog, int buttonId);
 
+bool KeyExists(HKEY root, const char* path);
+
 } // namespace corvane::test

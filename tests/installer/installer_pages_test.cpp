@@ -27,15 +27,6 @@ std::string InstallFolder() {
   return std::string(programFiles) + "\\Corvane 2004";
 }
 
-bool KeyExists(HKEY root, const char* path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-    return false;
-  }
-  RegCloseKey(key);
-  return true;
-}
-
 std::string DefaultValue(HKEY root, const char* path) {
   char value[MAX_PATH] = {};
   DWORD size = sizeof value;
