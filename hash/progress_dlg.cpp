@@ -28,9 +28,7 @@ void CProgressDlg::OnCancel() {
 void CProgressDlg::Create() {
   // A failed creation leaves every later call without effect; the run goes on regardless.
   m_bAbortRequested = 0;
-  m_shownRange.reset();
-  m_shownPosition.reset();
-  m_pendingPosition.reset();
+  m_bPaintPending = false;
   CDialog::Create(IDD_PROGRESS, nullptr);
 }
 
@@ -55,35 +53,43 @@ void CProgressDlg::SetStatus(const char* text) {
   m_statusText.SetWindowTextA(text);
 }
 
+template <typename Update> void CProgressDlg::WithoutPainting(CWnd& control, Update update) {
+  // A static control paints inside WM_SETTEXT and the bar invalidates itself on every range or
+  // position; with redrawing off neither happens, and switching it back on paints nothing.
+  control.SendMessageA(WM_SETREDRAW, FALSE);
+  update();
+  control.SendMessageA(WM_SETREDRAW, TRUE);
+  m_bPaintPending = true;
+}
+
 void CProgressDlg::SetBytes(const char* text) {
-  m_bytesText.SetWindowTextA(text);
+  WithoutPainting(m_bytesText, [&] { m_bytesText.SetWindowTextA(text); });
 }
 
 void CProgressDlg::SetRange(int lower, int upper) {
-  if (m_shownRange == std::make_pair(lower, upper))
-    return;
-  m_progressBar.SetRange(static_cast<short>(lower), static_cast<short>(upper));
-  m_shownRange = std::make_pair(lower, upper);
-  // A new range may have moved the bar's position into it.
-  m_shownPosition.reset();
+  WithoutPainting(m_progressBar, [&] {
+    m_progressBar.SetRange(static_cast<short>(lower), static_cast<short>(upper));
+  });
 }
 
 void CProgressDlg::SetPosition(int position) {
-  m_pendingPosition = position;
+  WithoutPainting(m_progressBar, [&] { m_progressBar.SetPos(position); });
 }
 
-void CProgressDlg::ShowPendingPosition() {
-  if (m_pendingPosition && m_pendingPosition != m_shownPosition) {
-    m_progressBar.SetPos(*m_pendingPosition);
-    m_shownPosition = m_pendingPosition;
+void CProgressDlg::PaintProgress() {
+  for (CWnd* control : {static_cast<CWnd*>(&m_progressBar), static_cast<CWnd*>(&m_bytesText)}) {
+    if (control->m_hWnd != nullptr)
+      ::RedrawWindow(control->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   }
-  m_pendingPosition.reset();
+  m_bPaintPending = false;
+  m_paintedAt = std::chrono::steady_clock::now();
 }
 
 void CProgressDlg::PumpMessages() {
   // Every pending message of the thread is processed, also an Escape character at the head of
   // the queue: leaving it there would stall the queue, and with it Cancel, until the run ends.
-  ShowPendingPosition();
+  if (m_bPaintPending && std::chrono::steady_clock::now() - m_paintedAt >= kRepaintInterval)
+    PaintProgress();
   MSG msg;
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
     BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
