@@ -2,6 +2,8 @@
 
 #include "resources/hash_resource.h"
 
+#include <commctrl.h>
+
 CProgressDlg::CProgressDlg() : CDialog(IDD_PROGRESS, nullptr) {}
 
 CProgressDlg::~CProgressDlg() = default;
@@ -18,6 +20,8 @@ void CProgressDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CProgressDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   m_bAbortRequested = 0;
+  MakeQuiet(m_progressBar, m_quietBar);
+  MakeQuiet(m_bytesText, m_quietBytes);
   return TRUE;
 }
 
@@ -53,27 +57,60 @@ void CProgressDlg::SetStatus(const char* text) {
   m_statusText.SetWindowTextA(text);
 }
 
-template <typename Update> void CProgressDlg::WithoutPainting(CWnd& control, Update update) {
-  // A static control paints inside WM_SETTEXT and the bar invalidates itself on every range or
-  // position; with redrawing off neither happens, and switching it back on paints nothing.
-  control.SendMessageA(WM_SETREDRAW, FALSE);
-  update();
-  control.SendMessageA(WM_SETREDRAW, TRUE);
-  m_bPaintPending = true;
+// The control's record, holding its own procedure, is kept in its user data, which the controls
+// leave to their owner.
+void CProgressDlg::MakeQuiet(CWnd& control, QuietControl& quiet) {
+  if (control.m_hWnd == nullptr)
+    return;
+  quiet.ownProcedure = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(control.m_hWnd, GWLP_WNDPROC));
+  ::SetWindowLongPtrA(control.m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&quiet));
+  ::SetWindowLongPtrA(control.m_hWnd, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(UpdateWithoutPainting));
+}
+
+LRESULT CALLBACK CProgressDlg::UpdateWithoutPainting(HWND hWnd, UINT message, WPARAM wParam,
+                                                     LPARAM lParam) {
+  auto& quiet = *reinterpret_cast<QuietControl*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+  switch (message) {
+  case WM_SETTEXT:
+    // A static control paints inside WM_SETTEXT; the text is stored alone, as the control would.
+    return ::DefWindowProcA(hWnd, message, wParam, lParam);
+  case PBM_SETRANGE:
+  case PBM_SETPOS: {
+    // The bar invalidates itself for a new range or a moved position (PBM_SETPOS returns the
+    // previous one) and may paint at once; it is painted when due instead.
+    quiet.updating = true;
+    const LRESULT result = ::CallWindowProcA(quiet.ownProcedure, hWnd, message, wParam, lParam);
+    quiet.updating = false;
+    if (message == PBM_SETRANGE || static_cast<WPARAM>(result) != wParam)
+      ::ValidateRect(hWnd, nullptr);
+    return result;
+  }
+  case WM_PAINT:
+    if (quiet.updating) {
+      ::ValidateRect(hWnd, nullptr);
+      return 0;
+    }
+    break;
+  default:
+    break;
+  }
+  return ::CallWindowProcA(quiet.ownProcedure, hWnd, message, wParam, lParam);
 }
 
 void CProgressDlg::SetBytes(const char* text) {
-  WithoutPainting(m_bytesText, [&] { m_bytesText.SetWindowTextA(text); });
+  m_bytesText.SetWindowTextA(text);
+  m_bPaintPending = true;
 }
 
 void CProgressDlg::SetRange(int lower, int upper) {
-  WithoutPainting(m_progressBar, [&] {
-    m_progressBar.SetRange(static_cast<short>(lower), static_cast<short>(upper));
-  });
+  m_progressBar.SetRange(static_cast<short>(lower), static_cast<short>(upper));
+  m_bPaintPending = true;
 }
 
 void CProgressDlg::SetPosition(int position) {
-  WithoutPainting(m_progressBar, [&] { m_progressBar.SetPos(position); });
+  m_progressBar.SetPos(position);
+  m_bPaintPending = true;
 }
 
 void CProgressDlg::PaintProgress() {

@@ -44,11 +44,20 @@ protected:
 
 private:
   // Painting the bar and the byte count for every block costs several times as much as the rest
-  // of a block's work under a slow window system. Their updates are therefore made with the
-  // control's redrawing switched off, and both are painted together when the run asks for it or
-  // when the pump finds the last painting kRepaintInterval old. Every update still reaches its
-  // control; only when it is painted changes.
-  template <typename Update> void WithoutPainting(CWnd& control, Update update);
+  // of a block's work under a slow window system. Both controls therefore take their updates
+  // without painting them, and the window paints both when the run asks for it or when the pump
+  // finds the last painting kRepaintInterval old. Every update still reaches its control; only
+  // when it is painted changes.
+  struct QuietControl {
+    WNDPROC ownProcedure = nullptr;
+    bool updating = false;
+  };
+  void MakeQuiet(CWnd& control, QuietControl& quiet);
+  static LRESULT CALLBACK UpdateWithoutPainting(HWND hWnd, UINT message, WPARAM wParam,
+                                                LPARAM lParam);
+
+  QuietControl m_quietBar;
+  QuietControl m_quietBytes;
 
   static constexpr std::chrono::milliseconds kRepaintInterval{100};
   bool m_bPaintPending = false;
