@@ -6,7 +6,10 @@
 
 CProgressDlg::CProgressDlg() : CDialog(IDD_PROGRESS, nullptr) {}
 
-CProgressDlg::~CProgressDlg() = default;
+CProgressDlg::~CProgressDlg() {
+  // The two controls keep the addresses of their records until they are gone.
+  DestroyWindow();
+}
 
 void CProgressDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);

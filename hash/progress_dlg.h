@@ -45,9 +45,9 @@ protected:
 private:
   // Painting the bar and the byte count for every block costs several times as much as the rest
   // of a block's work under a slow window system. Both controls therefore take their updates
-  // without painting them, and the window paints both when the run asks for it or when the pump
-  // finds the last painting kRepaintInterval old. Every update still reaches its control; only
-  // when it is painted changes.
+  // through a window procedure of ours that keeps them from painting, and the window paints both
+  // when the run asks for it or when the pump finds the last painting kRepaintInterval old. Every
+  // update still reaches its control; only when it is painted changes.
   struct QuietControl {
     WNDPROC ownProcedure = nullptr;
     bool updating = false;
