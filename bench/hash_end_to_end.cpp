@@ -1,7 +1,6 @@
 // Times one batch run through Hash.dll with its real windows: from the call until the results
 // window is on the screen. The results window is closed as soon as it appears.
 //   hash_end_to_end MODE LIST_FILE   (LIST_FILE: the path list, paths separated by line feeds)
-//   hash_end_to_end --queue-look     microseconds one look at an empty message queue costs
 #include <windows.h>
 
 #include <cstdio>
@@ -39,32 +38,11 @@ LRESULT CALLBACK WatchActivations(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// The run loop looks at the queue once per 64 KiB block; under Wine that look is a round trip to
-// the server, which bounds how fast a run can be.
-int MeasureQueueLook() {
-  HWND window = CreateWindowA("STATIC", "queue look", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
-                              80, nullptr, nullptr, nullptr, nullptr);
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    DispatchMessageA(&msg);
-  constexpr int kLooks = 20000;
-  LARGE_INTEGER start, end;
-  QueryPerformanceCounter(&start);
-  for (int i = 0; i < kLooks; ++i)
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-  QueryPerformanceCounter(&end);
-  DestroyWindow(window);
-  std::printf("%.1f\n", Seconds(start, end) * 1e6 / kLooks);
-  return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::strcmp(argv[1], "--queue-look") == 0)
-    return MeasureQueueLook();
   if (argc != 3) {
-    std::fprintf(stderr, "usage: hash_end_to_end MODE LIST_FILE | --queue-look\n");
+    std::fprintf(stderr, "usage: hash_end_to_end MODE LIST_FILE\n");
     return 2;
   }
   const int mode = std::atoi(argv[1]);

@@ -2,9 +2,14 @@
 
 #include "resources/hash_resource.h"
 
+#include <commctrl.h>
+
 CProgressDlg::CProgressDlg() : CDialog(IDD_PROGRESS, nullptr) {}
 
-CProgressDlg::~CProgressDlg() = default;
+CProgressDlg::~CProgressDlg() {
+  // The two controls keep the addresses of their records until they are gone.
+  DestroyWindow();
+}
 
 void CProgressDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
@@ -18,6 +23,8 @@ void CProgressDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CProgressDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   m_bAbortRequested = 0;
+  MakeQuiet(m_progressBar, m_quietBar);
+  MakeQuiet(m_bytesText, m_quietBytes);
   return TRUE;
 }
 
@@ -28,9 +35,7 @@ void CProgressDlg::OnCancel() {
 void CProgressDlg::Create() {
   // A failed creation leaves every later call without effect; the run goes on regardless.
   m_bAbortRequested = 0;
-  m_shownRange.reset();
-  m_shownPosition.reset();
-  m_pendingPosition.reset();
+  m_bPaintPending = false;
   CDialog::Create(IDD_PROGRESS, nullptr);
 }
 
@@ -55,35 +60,76 @@ void CProgressDlg::SetStatus(const char* text) {
   m_statusText.SetWindowTextA(text);
 }
 
+// The control's record, holding its own procedure, is kept in its user data, which the controls
+// leave to their owner.
+void CProgressDlg::MakeQuiet(CWnd& control, QuietControl& quiet) {
+  if (control.m_hWnd == nullptr)
+    return;
+  quiet.ownProcedure = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(control.m_hWnd, GWLP_WNDPROC));
+  ::SetWindowLongPtrA(control.m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&quiet));
+  ::SetWindowLongPtrA(control.m_hWnd, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(UpdateWithoutPainting));
+}
+
+LRESULT CALLBACK CProgressDlg::UpdateWithoutPainting(HWND hWnd, UINT message, WPARAM wParam,
+                                                     LPARAM lParam) {
+  auto& quiet = *reinterpret_cast<QuietControl*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+  switch (message) {
+  case WM_SETTEXT:
+    // A static control paints inside WM_SETTEXT; the text is stored alone, as the control would.
+    return ::DefWindowProcA(hWnd, message, wParam, lParam);
+  case PBM_SETRANGE:
+  case PBM_SETPOS: {
+    // The bar invalidates itself for a new range or a moved position (PBM_SETPOS returns the
+    // previous one) and may paint at once; it is painted when due instead.
+    quiet.updating = true;
+    const LRESULT result = ::CallWindowProcA(quiet.ownProcedure, hWnd, message, wParam, lParam);
+    quiet.updating = false;
+    if (message == PBM_SETRANGE || static_cast<WPARAM>(result) != wParam)
+      ::ValidateRect(hWnd, nullptr);
+    return result;
+  }
+  case WM_PAINT:
+    if (quiet.updating) {
+      ::ValidateRect(hWnd, nullptr);
+      return 0;
+    }
+    break;
+  default:
+    break;
+  }
+  return ::CallWindowProcA(quiet.ownProcedure, hWnd, message, wParam, lParam);
+}
+
 void CProgressDlg::SetBytes(const char* text) {
   m_bytesText.SetWindowTextA(text);
+  m_bPaintPending = true;
 }
 
 void CProgressDlg::SetRange(int lower, int upper) {
-  if (m_shownRange == std::make_pair(lower, upper))
-    return;
   m_progressBar.SetRange(static_cast<short>(lower), static_cast<short>(upper));
-  m_shownRange = std::make_pair(lower, upper);
-  // A new range may have moved the bar's position into it.
-  m_shownPosition.reset();
+  m_bPaintPending = true;
 }
 
 void CProgressDlg::SetPosition(int position) {
-  m_pendingPosition = position;
+  m_progressBar.SetPos(position);
+  m_bPaintPending = true;
 }
 
-void CProgressDlg::ShowPendingPosition() {
-  if (m_pendingPosition && m_pendingPosition != m_shownPosition) {
-    m_progressBar.SetPos(*m_pendingPosition);
-    m_shownPosition = m_pendingPosition;
+void CProgressDlg::PaintProgress() {
+  for (CWnd* control : {static_cast<CWnd*>(&m_progressBar), static_cast<CWnd*>(&m_bytesText)}) {
+    if (control->m_hWnd != nullptr)
+      ::RedrawWindow(control->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   }
-  m_pendingPosition.reset();
+  m_bPaintPending = false;
+  m_paintedAt = std::chrono::steady_clock::now();
 }
 
 void CProgressDlg::PumpMessages() {
   // Every pending message of the thread is processed, also an Escape character at the head of
   // the queue: leaving it there would stall the queue, and with it Cancel, until the run ends.
-  ShowPendingPosition();
+  if (m_bPaintPending && std::chrono::steady_clock::now() - m_paintedAt >= kRepaintInterval)
+    PaintProgress();
   MSG msg;
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
     BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);

@@ -2,8 +2,6 @@
 // What a run loop needs from the window that shows its progress. The progress window implements
 // it on Windows; tests implement it to play the window and the user.
 
-#include <chrono>
-
 class ProgressView {
 public:
   virtual ~ProgressView() = default;
@@ -26,8 +24,7 @@ public:
   // Asks "Are you sure you wish to abort?"; true when the user answers Yes.
   virtual bool ConfirmAbort() = 0;
   virtual void Destroy() = 0;
-  // The clock that paces refreshes of the bar and the byte count; tests replace it.
-  virtual std::chrono::steady_clock::time_point Now() const {
-    return std::chrono::steady_clock::now();
-  }
+  // Paints the bar and the byte count as they stand, at once. Between such calls the window
+  // paints them at its own pace; either way it is given every value.
+  virtual void PaintProgress() = 0;
 };

@@ -31,10 +31,8 @@ StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm 
   Sha1Init(&sha1);
   int64_t bytesRead = 0;
   char bytesText[48];
-  bool refreshDue = true; // the first block is always shown, which sets refreshedAt
-  std::chrono::steady_clock::time_point refreshedAt;
 
-  while (!std::feof(stream)) {
+  for (bool firstBlock = true; !std::feof(stream); firstBlock = false) {
     const size_t count = std::fread(readBuffer, 1, kReadBlockSize, stream);
     // Without this a failing device would be read forever without progress.
     if (count < kReadBlockSize && std::ferror(stream))
@@ -44,25 +42,19 @@ StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm 
     else
       Sha1Update(&sha1, readBuffer, static_cast<uint32_t>(count));
     bytesRead += static_cast<int64_t>(count);
-    // Painting the bar and the count costs several times as much as reading and hashing a block
-    // on a slow window system; painting them for every percent made a 5 MB file take seven times
-    // as long as its hashing. A tenth of a second between refreshes still reads as smooth
-    // progress. Messages are pumped for every block regardless.
-    const auto now = view.Now();
-    if (refreshDue || std::feof(stream) || now - refreshedAt >= kRefreshInterval) {
-      std::snprintf(bytesText, sizeof bytesText, bytesFormat, static_cast<long long>(bytesRead));
-      view.SetPosition(Percentage(bytesRead, fileSize));
-      view.SetBytes(bytesText);
-      refreshDue = false;
-      refreshedAt = now;
-    }
+    std::snprintf(bytesText, sizeof bytesText, bytesFormat, static_cast<long long>(bytesRead));
+    view.SetPosition(Percentage(bytesRead, fileSize));
+    view.SetBytes(bytesText);
+    // Where a file starts and where it ends are always seen, however fast it is read.
+    if (firstBlock || std::feof(stream))
+      view.PaintProgress();
     view.PumpMessages();
     if (view.AbortRequested()) {
       if (view.ConfirmAbort())
         return StreamOutcome::Aborted;
       view.ClearAbortRequest();
       // The question covered the window for a while: show at once where reading stands.
-      refreshDue = true;
+      view.PaintProgress();
     }
   }
 

@@ -3,7 +3,6 @@
 
 #include "hash/progress_view.h"
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 
@@ -16,15 +15,13 @@ enum class StreamOutcome {
 };
 
 constexpr uint32_t kReadBlockSize = 65536;
-constexpr std::chrono::milliseconds kRefreshInterval{100};
 
-// Reads the stream to its end in blocks of kReadBlockSize through the chosen engine. Once per block
-// it pumps messages and, when an abort is requested, asks the user. The bar (the percentage of
-// fileSize read) and the bytes text (the running count formatted with bytesFormat, a printf format
-// taking one long long) are refreshed for the first and the last block, for the block after a
-// declined abort, and otherwise when kRefreshInterval has passed since the last refresh. readBuffer
-// holds kReadBlockSize bytes; digestText receives the lower-case hexadecimal digest (32 or 40
-// characters and a NUL).
+// Reads the stream to its end in blocks of kReadBlockSize through the chosen engine. After every
+// block it sets the bar (the percentage of fileSize read) and the bytes text (the running count
+// formatted with bytesFormat, a printf format taking one long long), pumps messages and, when an
+// abort is requested, asks the user. The window is told to paint for the first and the last block
+// and after a declined abort; in between it paints at its own pace. readBuffer holds kReadBlockSize
+// bytes; digestText receives the lower-case hexadecimal digest (32 or 40 characters and a NUL).
 StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm algorithm,
                            const char* bytesFormat, ProgressView& view, uint8_t* readBuffer,
                            char digestText[41]);

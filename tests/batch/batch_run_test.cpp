@@ -76,7 +76,7 @@ TEST_F(BatchRun, OneFileDrivesTheWindowAndReportsOneLineWithoutParagraphBreak) {
 
   EXPECT_EQ(progress.events, (Texts{"create", "title:Hashing File...", "show", "name:" + path,
                                     "size:3 bytes", "range:0-100", "pos:0", "status:File 1 of 1",
-                                    "pos:100", "bytes:3", "pump", "destroy"}));
+                                    "pos:100", "bytes:3", "paint", "pump", "destroy"}));
   EXPECT_EQ(results.shown, 1);
   EXPECT_EQ(results.mode, 0);
   EXPECT_EQ(results.report, kPrologue + kMd5Abc + "    a.txt\n}");
@@ -112,26 +112,20 @@ TEST_F(BatchRun, FileOfExactlyOneBlockTakesASecondEmptyRead) {
   EXPECT_EQ(progress.pumps, 2);
 }
 
-TEST_F(BatchRun, BarAndCountShowTheFirstAndLastBlockAndATenthOfASecondApartBetween) {
-  const int blocks = 10;
-  progress.timePerPump = std::chrono::milliseconds(40);
-  Run(MakeFile("large", std::string(blocks * 65536 + 10, 'q')), 0);
-  EXPECT_EQ(progress.pumps, blocks + 1) << "messages are pumped for every block";
-  // Blocks 1, 4, 7 and 10 (at 0, 120, 240 and 360 ms), then the short last one.
-  EXPECT_EQ(progress.EventsStartingWith("pos:"), (Texts{"0", "9", "39", "69", "99", "100"}));
-  EXPECT_EQ(progress.EventsStartingWith("bytes:"),
-            (Texts{"65536", "262144", "458752", "655360", "655370"}));
-}
-
-TEST_F(BatchRun, FastReadingShowsEachFileOnlyAtItsFirstAndLastBlock) {
-  const int blocks = 300;
-  const std::string list =
-      MakeFile("large", std::string(blocks * 65536, 'z')) + "\n" + MakeFile("small", "abc");
-  Run(list, 1);
-  EXPECT_EQ(progress.pumps, blocks + 2);
-  EXPECT_EQ(progress.EventsStartingWith("bytes:"),
-            (Texts{"65536", std::to_string(blocks * 65536), "3"}));
-  EXPECT_EQ(progress.EventsStartingWith("pos:"), (Texts{"0", "0", "100", "0", "100"}));
+TEST_F(BatchRun, EveryFileStartsTheBarAtZeroAndEveryBlockIsShownThenPumped) {
+  const std::string large = MakeFile("large", std::string(2 * 65536 + 10, 'q'));
+  const std::string small = MakeFile("small", "abc");
+  Run(large + "\n" + small, 0);
+  // The window is asked to paint only where a file starts and ends; it is given every value.
+  EXPECT_EQ(progress.Sequence(),
+            "create | title:Hashing Files... | show | name:" + large +
+                " | size:131082 bytes | range:0-100 | pos:0 | status:File 1 of 2"
+                " | pos:49 | bytes:65536 | paint | pump"
+                " | pos:99 | bytes:131072 | pump"
+                " | pos:100 | bytes:131082 | paint | pump | name:" +
+                small +
+                " | size:3 bytes | range:0-100 | pos:0 | status:File 2 of 2"
+                " | pos:100 | bytes:3 | paint | pump | destroy");
 }
 
 TEST_F(BatchRun, FilesThatCannotBeOpenedGetTheirLineAndStillCount) {
@@ -186,8 +180,14 @@ TEST_F(BatchRun, DeclinedAbortGoesOnReadingAndGivesTheSameDigest) {
   EXPECT_FALSE(interrupted.abortRequested);
   EXPECT_EQ(interrupted.pumps, 6);
   EXPECT_EQ(interrupted.EventsStartingWith("bytes:"),
-            (Texts{"65536", "196608", "327680", "327757"}))
-      << "the block after each declined question is shown at once";
+            (Texts{"65536", "131072", "196608", "262144", "327680", "327757"}));
+  // First block, after each declined question at once, last block.
+  EXPECT_EQ(interrupted.EventsStartingWith("paint").size(), 4u);
+  for (size_t i = 0; i + 1 < interrupted.events.size(); ++i) {
+    if (interrupted.events[i] == "confirm") {
+      EXPECT_EQ(interrupted.events[i + 1], "paint");
+    }
+  }
   EXPECT_EQ(again.report, uninterrupted);
 }
 

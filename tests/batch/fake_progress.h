@@ -1,11 +1,9 @@
 #pragma once
 // Plays the progress window and the user for the run loops: records every call in order, raises
-// the abort request at chosen pumps and answers the abort question from a script. Its clock stands
-// still unless each pump is told to take some time.
+// the abort request at chosen pumps and answers the abort question from a script.
 
 #include "hash/progress_view.h"
 
-#include <chrono>
 #include <deque>
 #include <functional>
 #include <string>
@@ -18,8 +16,6 @@ public:
   std::function<void(int pump)> onPump; // called with the 1-based number of the pump
   bool abortRequested = true;           // creation must clear it
   int pumps = 0;
-  std::chrono::milliseconds timePerPump{0};
-  std::chrono::steady_clock::time_point clock{};
 
   void Create() override {
     abortRequested = false;
@@ -37,7 +33,6 @@ public:
   void SetPosition(int position) override { events.push_back("pos:" + std::to_string(position)); }
   void PumpMessages() override {
     ++pumps;
-    clock += timePerPump;
     events.push_back("pump");
     if (onPump)
       onPump(pumps);
@@ -54,7 +49,15 @@ public:
     return yes;
   }
   void Destroy() override { events.push_back("destroy"); }
-  std::chrono::steady_clock::time_point Now() const override { return clock; }
+  void PaintProgress() override { events.push_back("paint"); }
+
+  // The events as one line, separated by " | ".
+  std::string Sequence() const {
+    std::string line;
+    for (const std::string& e : events)
+      line += (line.empty() ? "" : " | ") + e;
+    return line;
+  }
 
   std::vector<std::string> EventsStartingWith(const std::string& prefix) const {
     std::vector<std::string> found;

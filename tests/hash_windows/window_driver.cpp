@@ -267,7 +267,8 @@ void MessageRecorder::Store(const CWPSTRUCT& message) {
     }
     break;
   case PBM_SETPOS:
-  case PBM_SETRANGE: {
+  case PBM_SETRANGE:
+  case PBM_SETRANGE32: {
     // Other controls take their own messages at these numbers.
     char className[32] = {};
     ::GetClassNameA(message.hwnd, className, sizeof className);
@@ -352,6 +353,28 @@ std::vector<int> MessageRecorder::BarPositions() const {
     }
   }
   return positions;
+}
+
+std::string MessageRecorder::ControlSequence(HWND root) const {
+  std::string sequence;
+  for (const Record& record : Records()) {
+    if (record.root != root || record.topLevel)
+      continue;
+    std::string item;
+    if (record.message == WM_SETTEXT)
+      item = std::to_string(record.controlId) + ":" + record.text;
+    else if (record.message == PBM_SETPOS)
+      item = "pos:" + std::to_string(static_cast<int>(record.wParam));
+    else if (record.message == PBM_SETRANGE)
+      item = "range:" + std::to_string(LOWORD(record.lParam)) + "-" +
+             std::to_string(HIWORD(record.lParam));
+    else if (record.message == PBM_SETRANGE32)
+      item = "range32:" + std::to_string(record.wParam) + "-" + std::to_string(record.lParam);
+    else
+      continue;
+    sequence += (sequence.empty() ? "" : " | ") + item;
+  }
+  return sequence;
 }
 
 bool MessageRecorder::LastResizeRequest(RECT* rect) const {

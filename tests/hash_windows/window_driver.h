@@ -69,6 +69,9 @@ public:
   // The first top-level window that was given a caption starting with prefix.
   HWND WindowTitled(const std::string& prefix) const;
   std::vector<int> BarPositions() const;
+  // What the controls of root were given, in order, separated by " | ": "ID:text" for a text,
+  // "range:LOWER-UPPER" and "pos:N" for the bar.
+  std::string ControlSequence(HWND root) const;
   // The last size request of a rich-text view.
   bool LastResizeRequest(RECT* rect) const;
   // Runs on the hooked thread after each record is stored; it may block the thread.
@@ -83,24 +86,5 @@ private:
   std::vector<Record> m_records;
   std::function<void(const Record&)> m_gate;
 };
-
-// The bar and the byte count are refreshed for a file's first and last block and otherwise paced by
-// time, so a slow moment may show any of the steps between. True when shown keeps the order of
-// possible, starts with its first element and ends with its last.
-template <typename T>
-bool ShownInOrder(const std::vector<T>& shown, const std::vector<T>& possible) {
-  if (shown.empty() || possible.empty() || shown.front() != possible.front() ||
-      shown.back() != possible.back())
-    return false;
-  size_t next = 0;
-  for (const T& value : shown) {
-    while (next < possible.size() && possible[next] != value)
-      ++next;
-    if (next == possible.size())
-      return false;
-    ++next;
-  }
-  return true;
-}
 
 } // namespace hashtest
