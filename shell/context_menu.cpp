@@ -6,6 +6,7 @@
 
 #include "framework/scoped.h"
 #include "shell/corvane_shell.h"
+#include "shell/dropped_path.h"
 
 namespace corvane {
 namespace {
@@ -106,15 +107,16 @@ STDMETHODIMP CorvaneShell::Initialize(PCIDLIST_ABSOLUTE /*folder*/, IDataObject*
   if (count == 0) {
     return S_OK;
   }
+  const bool wideNames = static_cast<const DROPFILES*>(lock.Get())->fWide != FALSE;
   pathList_.Clear();
   for (UINT i = 0; i < count; ++i) {
     char path[MAX_PATH];
-    const UINT length = DragQueryFileA(drop, i, path, MAX_PATH);
+    const UINT length = QueryDroppedPath(drop, wideNames, i, path);
     if (length == 0) {
       continue;
     }
     // A selection too large for the list keeps the paths that fit, whole.
-    if (!pathList_.Append(path, length < MAX_PATH ? length : MAX_PATH - 1)) {
+    if (!pathList_.Append(path, length)) {
       break;
     }
   }

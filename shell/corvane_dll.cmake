@@ -28,6 +28,7 @@ add_library(Corvane SHARED
   class_factory.cpp
   corvane_shell.cpp
   context_menu.cpp
+  dropped_path.cpp
   type_info_holder.cpp
   identifiers.cpp
   self_registration.cpp

@@ -30,8 +30,9 @@ std::string BinFolder() {
   return Folder(path);
 }
 
+// `path` in UTF-8.
 void WriteFile(const std::string& path, const std::string& bytes) {
-  FILE* file = std::fopen(path.c_str(), "wb");
+  FILE* file = _wfopen(Utf16(path).c_str(), L"wb");
   ASSERT_NE(file, nullptr) << path;
   std::fwrite(bytes.data(), 1, bytes.size(), file);
   std::fclose(file);
@@ -62,11 +63,23 @@ protected:
       blocks[i] = static_cast<char>(i * 7 + (i >> 8));
     }
     WriteFile(folder_ + "\\blocks.bin", blocks);
+    WriteFile(File("数据.txt"), "abc");
+    WriteFile(File("Привет.txt"), "The quick brown fox jumps over the lazy dog");
+    WriteFile(File("café.txt"), "");
   }
 
   void SetUp() override { ASSERT_EQ(installResult_, 0) << "corvane-setup.exe /S failed"; }
 
   static std::string File(const char* name) { return folder_ + "\\" + name; }
+  // The file's short (8.3) name in the ANSI code page.
+  static std::string ShortName(const char* name) {
+    wchar_t path[MAX_PATH] = {};
+    GetShortPathNameW(Utf16(File(name)).c_str(), path, MAX_PATH);
+    char ansi[MAX_PATH] = {};
+    WideCharToMultiByte(CP_ACP, 0, path, -1, ansi, MAX_PATH, nullptr, nullptr);
+    const std::string text = ansi;
+    return text.substr(text.find_last_of('\\') + 1);
+  }
   static std::string Host() { return BinFolder() + "\\corvane-host.exe"; }
   static std::string InstalledServer() {
     char programFiles[MAX_PATH] = {};
@@ -150,6 +163,28 @@ TEST_F(HostTest, VerifyMd5WithTheRightDigestInUpperCaseSucceeds) {
 TEST_F(HostTest, VerifySha1WithAnotherFilesDigestFails) {
   EXPECT_EQ(VerdictOf("verify-sha1", File("abc.txt"), "2fd4e1c67a2d28fced849ee1bb76e7391b93eb12"),
             "Verification failed. Digest does not match.");
+}
+
+// A name the ANSI code page cannot hold is hashed under its short name; one it holds keeps its own.
+TEST_F(HostTest, FilesNamedOutsideTheCodePageAreHashedAndVerified) {
+  ASSERT_NE(ShortName("数据.txt").find('~'), std::string::npos) << "the file has no short name";
+  struct Case {
+    const char* command;
+    std::vector<std::string> files;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {"md5", {File("数据.txt")}, {"900150983cd24fb0d6963f7d28e17f72    " + ShortName("数据.txt")}},
+      {"sha1",
+       {File("Привет.txt"), File("café.txt")},
+       {"2fd4e1c67a2d28fced849ee1bb76e7391b93eb12    " + ShortName("Привет.txt"),
+        "da39a3ee5e6b4b0d3255bfef95601890afd80709    caf\xe9.txt"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ResultsOf(c.command, c.files), c.lines) << c.command;
+  }
+  EXPECT_EQ(VerdictOf("verify-sha1", File("数据.txt"), "a9993e364706816aba3e25717850c26c9cd0d89d"),
+            "Digest matches. Verification succeeded.");
 }
 
 TEST_F(HostTest, MissingFileIsReportedWithoutOpeningAnyWindow) {

@@ -1,4 +1,4 @@
-// The selection the host hands to the handler: full ANSI paths in a CF_HDROP data object.
+// The selection the host hands to the handler: full UTF-16 paths in a CF_HDROP data object.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -16,25 +16,27 @@
 namespace corvane {
 namespace {
 
-std::vector<std::string> DroppedPaths(IDataObject* selection) {
+std::vector<std::wstring> DroppedPaths(IDataObject* selection) {
   FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   ScopedStgMedium medium;
   EXPECT_EQ(selection->GetData(&format, medium.Receive()), S_OK);
   EXPECT_EQ(medium.Get().tymed, static_cast<DWORD>(TYMED_HGLOBAL));
   ScopedGlobalLock lock(medium.Get().hGlobal);
   auto drop = static_cast<HDROP>(lock.Get());
-  std::vector<std::string> paths;
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  EXPECT_TRUE(static_cast<const DROPFILES*>(lock.Get())->fWide);
+  std::vector<std::wstring> paths;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
-    char path[MAX_PATH] = {};
-    DragQueryFileA(drop, i, path, MAX_PATH);
+    wchar_t path[MAX_PATH] = {};
+    DragQueryFileW(drop, i, path, MAX_PATH);
     paths.emplace_back(path);
   }
   return paths;
 }
 
 TEST(SelectionTest, DataObjectServesThePathsInOrderAsOftenAsAsked) {
-  const std::vector<std::string> paths = {"C:\\data\\b.txt", "C:\\data\\a b.txt", "Z:\\tmp\\c.bin"};
+  const std::vector<std::wstring> paths = {L"C:\\data\\b.txt", L"C:\\данные\\a b.txt",
+                                           L"Z:\\tmp\\数据.bin"};
   ComPtr<IDataObject> selection;
   *selection.Receive() = HDropDataObject::Create(paths);
   ASSERT_TRUE(selection);
@@ -45,7 +47,7 @@ TEST(SelectionTest, DataObjectServesThePathsInOrderAsOftenAsAsked) {
 
 TEST(SelectionTest, DataObjectRefusesWhatTheShellWouldNotAskFor) {
   ComPtr<IDataObject> selection;
-  *selection.Receive() = HDropDataObject::Create({"C:\\x.txt"});
+  *selection.Receive() = HDropDataObject::Create({L"C:\\x.txt"});
   ASSERT_TRUE(selection);
   FORMATETC text = {CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   FORMATETC stream = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_ISTREAM};
@@ -71,15 +73,16 @@ TEST(SelectionTest, FileNamesBecomeFullPathsAndMissingFilesAndFoldersAreRefused)
   char previous[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, previous);
   SetCurrentDirectoryA(folder.c_str());
-  std::vector<std::string> paths;
+  const std::wstring wideFile(file.begin(), file.end());
+  std::vector<std::wstring> paths;
   std::string error;
-  EXPECT_TRUE(MakeSelection({"present.txt", file}, paths, error)) << error;
-  EXPECT_EQ(paths, (std::vector<std::string>{file, file}));
-  EXPECT_FALSE(MakeSelection({"present.txt", "absent.txt"}, paths, error));
+  EXPECT_TRUE(MakeSelection({L"present.txt", wideFile}, paths, error)) << error;
+  EXPECT_EQ(paths, (std::vector<std::wstring>{wideFile, wideFile}));
+  EXPECT_FALSE(MakeSelection({L"present.txt", L"absent.txt"}, paths, error));
   EXPECT_EQ(error, "file not found: absent.txt");
-  EXPECT_FALSE(MakeSelection({"."}, paths, error));
+  EXPECT_FALSE(MakeSelection({L"."}, paths, error));
   EXPECT_EQ(error, "not a file: .");
-  EXPECT_FALSE(MakeSelection({std::string(300, 'x')}, paths, error));
+  EXPECT_FALSE(MakeSelection({std::wstring(300, L'x')}, paths, error));
   EXPECT_EQ(error.rfind("path too long", 0), 0u) << error;
   EXPECT_FALSE(MakeSelection({}, paths, error));
   SetCurrentDirectoryA(previous);

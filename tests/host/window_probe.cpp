@@ -83,13 +83,14 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
   for (const std::string& argument : arguments) {
     commandLine += " " + Quote(argument);
   }
-  STARTUPINFOA startup = {};
+  std::wstring wideCommandLine = Utf16(commandLine);
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = outputWrite;
   startup.hStdError = errorWrite;
-  const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0,
+  const BOOL started = CreateProcessW(nullptr, wideCommandLine.data(), nullptr, nullptr, TRUE, 0,
                                       nullptr, nullptr, &startup, &info_);
   CloseHandle(outputWrite);
   CloseHandle(errorWrite);
@@ -112,6 +113,14 @@ long ChildProcess::Wait(DWORD milliseconds) {
   DWORD code = 0;
   GetExitCodeProcess(info_.hProcess, &code);
   return static_cast<long>(code);
+}
+
+std::wstring Utf16(const std::string& text) {
+  std::wstring wide(text.size(), L'\0');
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         wide.data(), static_cast<int>(wide.size()));
+  wide.resize(static_cast<size_t>(length));
+  return wide;
 }
 
 long RunCommandLine(std::string commandLine, DWORD milliseconds) {

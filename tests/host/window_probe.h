@@ -18,6 +18,7 @@ public:
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
+  // Program and arguments in UTF-8, so that names outside the ANSI code page reach the child.
   bool Start(const std::string& program, const std::vector<std::string>& arguments);
   DWORD Id() const { return info_.dwProcessId; }
   // Exit code, or -1 when the process did not end within the time (it is then terminated).
@@ -33,6 +34,8 @@ private:
   std::string errors_;
 };
 
+// UTF-8 text as UTF-16.
+std::wstring Utf16(const std::string& text);
 // Runs a command line, taken as it stands, to its end; its exit code, or -1.
 long RunCommandLine(std::string commandLine, DWORD milliseconds = 120000);
 // Runs a program to its end; its exit code, or -1.

@@ -2,6 +2,7 @@
 // through a stand-in hash module found by the registry value.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -144,6 +145,50 @@ TEST_F(ContextMenu, APathLongerThan259CharactersArrivesCut) {
   EXPECT_EQ(S_OK, RunCommand(menu.Get(), 0).result);
   const HashCall call = recorder.Take();
   EXPECT_EQ(longPath.substr(0, 259) + "\nC:\\short", call.list);
+}
+
+// Explorer sends UTF-16 names. A name the ANSI code page cannot hold would reach the hash module
+// with "?" (or a best-fit look-alike) in place of its characters; only such names of files that
+// exist change, to their short form.
+TEST_F(ContextMenu, WideNamesArriveAsTheCodePageHoldsThemOrByTheirShortPath) {
+  value.SetPath(StandInPath());
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"corvane-wide-names";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const auto ansi = [](const std::wstring& text) {
+    char bytes[MAX_PATH * 2] = {};
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr);
+    return std::string(bytes);
+  };
+  const auto shortForm = [&ansi](const std::wstring& path) {
+    wchar_t name[MAX_PATH] = {};
+    GetShortPathNameW(path.c_str(), name, MAX_PATH);
+    return ansi(name);
+  };
+  const std::wstring chinese = folder + L"\\数据.txt";
+  const std::wstring accented = folder + L"\\café.txt";
+  // Best fit would turn it into abc.txt, another file.
+  const std::wstring lookAlike = folder + L"\\ābc.txt";
+  for (const std::wstring& path : {chinese, accented, lookAlike, folder + L"\\abc.txt"}) {
+    std::FILE* file = _wfopen(path.c_str(), L"wb");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+  }
+  const std::wstring missing = folder + L"\\Привет.txt";
+  const std::wstring longPath = L"C:\\数" + std::wstring(297, L'x');
+
+  ASSERT_EQ(S_OK, InitializeWith(menu.Get(), {chinese, accented, lookAlike, missing, longPath}));
+  EXPECT_EQ(S_OK, RunCommand(menu.Get(), 0).result);
+  const std::string list = recorder.Take().list;
+  EXPECT_NE(shortForm(chinese).find('~'), std::string::npos) << "no short name to test with";
+  EXPECT_EQ(shortForm(chinese) + "\n" + ansi(folder) + "\\caf\xe9.txt\n" + shortForm(lookAlike) +
+                "\n" + ansi(folder) + "\\??????.txt\nC:\\?" + std::string(255, 'x'),
+            list);
+  for (const std::wstring& path : {chinese, accented, lookAlike, folder + L"\\abc.txt"}) {
+    DeleteFileW(path.c_str());
+  }
+  RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(ContextMenu, AFailedInitializeKeepsThePreviousList) {

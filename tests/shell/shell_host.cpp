@@ -96,21 +96,35 @@ private:
   bool refuse_;
 };
 
-std::vector<char> BuildDropFiles(const std::vector<std::string>& paths) {
+template <typename Char>
+std::vector<char> BuildDropFiles(const std::vector<std::basic_string<Char>>& paths) {
   std::vector<char> block(sizeof(DROPFILES));
   auto* header = reinterpret_cast<DROPFILES*>(block.data());
   header->pFiles = sizeof(DROPFILES);
-  header->fWide = FALSE;
-  for (const std::string& path : paths) {
-    block.insert(block.end(), path.begin(), path.end());
-    block.push_back('\0');
+  header->fWide = sizeof(Char) > 1;
+  const auto add = [&block](const Char* text, size_t count) {
+    const char* bytes = reinterpret_cast<const char*>(text);
+    block.insert(block.end(), bytes, bytes + count * sizeof(Char));
+  };
+  const Char nul[2] = {};
+  for (const std::basic_string<Char>& path : paths) {
+    add(path.c_str(), path.size() + 1);
   }
   // The list ends with an empty name; without any names that is two NULs.
-  block.push_back('\0');
-  if (paths.empty()) {
-    block.push_back('\0');
-  }
+  add(nul, paths.empty() ? 2 : 1);
   return block;
+}
+
+template <typename Char>
+HRESULT InitializeWithNames(IContextMenu* menu, const std::vector<std::basic_string<Char>>& paths) {
+  ComPtr<IShellExtInit> init;
+  HRESULT hr = menu->QueryInterface(IID_IShellExtInit, init.ReceiveVoid());
+  if (FAILED(hr)) {
+    return hr;
+  }
+  ComPtr<IDataObject> data;
+  *data.Receive() = new DropDataObject(BuildDropFiles(paths), false);
+  return init->Initialize(nullptr, data.Get(), nullptr);
 }
 
 } // namespace
@@ -169,13 +183,11 @@ ComPtr<IContextMenu> CreateContextMenu() {
 }
 
 HRESULT InitializeWith(IContextMenu* menu, const std::vector<std::string>& paths) {
-  ComPtr<IShellExtInit> init;
-  HRESULT hr = menu->QueryInterface(IID_IShellExtInit, init.ReceiveVoid());
-  if (FAILED(hr)) {
-    return hr;
-  }
-  ComPtr<IDataObject> data = MakeDropDataObject(paths);
-  return init->Initialize(nullptr, data.Get(), nullptr);
+  return InitializeWithNames(menu, paths);
+}
+
+HRESULT InitializeWith(IContextMenu* menu, const std::vector<std::wstring>& paths) {
+  return InitializeWithNames(menu, paths);
 }
 
 HRESULT InvokeByOffset(IContextMenu* menu, UINT offset) {

@@ -37,6 +37,8 @@ ComPtr<IDataObject> MakeRefusingDataObject();
 // A CorvaneShell from the class factory.
 ComPtr<IContextMenu> CreateContextMenu();
 HRESULT InitializeWith(IContextMenu* menu, const std::vector<std::string>& paths);
+// The same with UTF-16 names, as Explorer sends them.
+HRESULT InitializeWith(IContextMenu* menu, const std::vector<std::wstring>& paths);
 HRESULT InvokeByOffset(IContextMenu* menu, UINT offset);
 
 // The default value of HKLM\Software\Corvane 2004, as it was before, restored on destruction.

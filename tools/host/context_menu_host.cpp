@@ -38,23 +38,23 @@ bool FindHostCommand(const std::string& name, UINT& offset) {
   return false;
 }
 
-bool MakeSelection(const std::vector<std::string>& names, std::vector<std::string>& paths,
+bool MakeSelection(const std::vector<std::wstring>& names, std::vector<std::wstring>& paths,
                    std::string& error) {
   paths.clear();
-  for (const std::string& name : names) {
-    char full[MAX_PATH];
-    const DWORD length = GetFullPathNameA(name.c_str(), MAX_PATH, full, nullptr);
+  for (const std::wstring& name : names) {
+    wchar_t full[MAX_PATH];
+    const DWORD length = GetFullPathNameW(name.c_str(), MAX_PATH, full, nullptr);
     if (length == 0 || length >= MAX_PATH) {
-      error = "path too long or invalid: " + name;
+      error = "path too long or invalid: " + AnsiText(name);
       return false;
     }
-    const DWORD attributes = GetFileAttributesA(full);
+    const DWORD attributes = GetFileAttributesW(full);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-      error = "file not found: " + name;
+      error = "file not found: " + AnsiText(name);
       return false;
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      error = "not a file: " + name;
+      error = "not a file: " + AnsiText(name);
       return false;
     }
     paths.emplace_back(full);
@@ -66,7 +66,18 @@ bool MakeSelection(const std::vector<std::string>& names, std::vector<std::strin
   return true;
 }
 
-HRESULT ContextMenuHost::Create(const CLSID& clsid, const std::vector<std::string>& paths) {
+std::string AnsiText(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0) {
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), ansi.data(), size,
+                        nullptr, nullptr);
+  }
+  return ansi;
+}
+
+HRESULT ContextMenuHost::Create(const CLSID& clsid, const std::vector<std::wstring>& paths) {
   ComPtr<IShellExtInit> init;
   HRESULT result =
       CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit, init.ReceiveVoid());

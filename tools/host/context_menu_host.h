@@ -22,16 +22,18 @@ extern const HostCommand kHostCommands[4];
 // Offset of the named command (md5, sha1, verify-md5, verify-sha1); false for any other name.
 bool FindHostCommand(const std::string& name, UINT& offset);
 
-// Turns command-line file names into the full ANSI paths a selection holds. On failure `error`
-// names the file that is missing, is a folder, or whose full path does not fit in MAX_PATH.
-bool MakeSelection(const std::vector<std::string>& names, std::vector<std::string>& paths,
+// Turns command-line file names into the full paths a selection holds. On failure `error` names
+// the file that is missing, is a folder, or whose full path does not fit in MAX_PATH.
+bool MakeSelection(const std::vector<std::wstring>& names, std::vector<std::wstring>& paths,
                    std::string& error);
+// The text in the ANSI code page, for messages: lossy where the code page lacks a character.
+std::string AnsiText(const std::wstring& text);
 
 class ContextMenuHost {
 public:
   // CoCreateInstance of the class and IShellExtInit::Initialize with a CF_HDROP data object.
   // REGDB_E_CLASSNOTREG when the class is not registered.
-  HRESULT Create(const CLSID& clsid, const std::vector<std::string>& paths);
+  HRESULT Create(const CLSID& clsid, const std::vector<std::wstring>& paths);
   // QueryContextMenu into a fresh menu, then InvokeCommand with MAKEINTRESOURCE(offset). The
   // call returns when the command's windows have closed.
   HRESULT Invoke(UINT offset, HWND owner);

@@ -9,17 +9,17 @@
 
 namespace corvane {
 
-IDataObject* HDropDataObject::Create(const std::vector<std::string>& paths) noexcept {
+IDataObject* HDropDataObject::Create(const std::vector<std::wstring>& paths) noexcept {
   try {
     DROPFILES header = {};
     header.pFiles = sizeof(DROPFILES);
-    header.fWide = FALSE;
+    header.fWide = TRUE;
     std::string block(reinterpret_cast<const char*>(&header), sizeof header);
-    for (const std::string& path : paths) {
-      block += path;
-      block += '\0';
+    for (const std::wstring& path : paths) {
+      block.append(reinterpret_cast<const char*>(path.c_str()),
+                   (path.size() + 1) * sizeof(wchar_t));
     }
-    block += '\0';
+    block.append(sizeof(wchar_t), '\0');
     return new HDropDataObject(std::move(block));
   } catch (const std::bad_alloc&) {
     return nullptr;

@@ -9,12 +9,12 @@
 
 namespace corvane {
 
-// Serves the files as a DROPFILES block of ANSI paths in an HGLOBAL (TYMED_HGLOBAL only). Every
-// GetData hands out a fresh copy, which the receiver releases with ReleaseStgMedium.
+// Serves the files as Explorer does: a DROPFILES block of UTF-16 paths in an HGLOBAL (TYMED_HGLOBAL
+// only). Every GetData hands out a fresh copy, which the receiver releases with ReleaseStgMedium.
 class HDropDataObject final : public IDataObject {
 public:
   // Returns a new object with one reference, or null when out of memory.
-  static IDataObject* Create(const std::vector<std::string>& paths) noexcept;
+  static IDataObject* Create(const std::vector<std::wstring>& paths) noexcept;
 
   STDMETHODIMP QueryInterface(REFIID iid, void** object) noexcept override;
   STDMETHODIMP_(ULONG) AddRef() noexcept override;
@@ -36,7 +36,7 @@ private:
   ~HDropDataObject() = default;
 
   LONG references_ = 1;
-  // DROPFILES header followed by the NUL-separated paths and a final NUL.
+  // DROPFILES header followed by the NUL-separated UTF-16 paths and a final NUL.
   std::string block_;
 };
 

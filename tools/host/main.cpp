@@ -17,6 +17,7 @@
 
 namespace {
 
+using corvane::AnsiText;
 using corvane::ContextMenuHost;
 
 // {6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}
@@ -95,40 +96,42 @@ private:
 
 } // namespace
 
-int main(int argc, char** argv) {
-  std::string commandName;
-  std::string driveFolder;
-  std::vector<std::string> names;
+// Wide arguments, as Explorer has the names: an 8-bit command line would already have lost the
+// characters the ANSI code page lacks.
+int wmain(int argc, wchar_t** argv) {
+  std::wstring commandName;
+  std::wstring driveFolder;
+  std::vector<std::wstring> names;
   for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    if (argument == "--command" || argument == "--drive") {
+    const std::wstring argument = argv[i];
+    if (argument == L"--command" || argument == L"--drive") {
       if (i + 1 >= argc) {
-        return Usage((argument + " needs a value").c_str());
+        return Usage((AnsiText(argument) + " needs a value").c_str());
       }
-      (argument == "--command" ? commandName : driveFolder) = argv[++i];
-    } else if (argument == "--help" || argument == "-h" || argument == "/?") {
+      (argument == L"--command" ? commandName : driveFolder) = argv[++i];
+    } else if (argument == L"--help" || argument == L"-h" || argument == L"/?") {
       return Usage(nullptr);
-    } else if (argument.size() > 2 && argument.compare(0, 2, "--") == 0) {
-      return Usage(("unknown option " + argument).c_str());
+    } else if (argument.size() > 2 && argument.compare(0, 2, L"--") == 0) {
+      return Usage(("unknown option " + AnsiText(argument)).c_str());
     } else {
       names.push_back(argument);
     }
   }
 
   UINT offset = 0;
-  if (!commandName.empty() && !corvane::FindHostCommand(commandName, offset)) {
-    return Usage(("unknown command " + commandName).c_str());
+  if (!commandName.empty() && !corvane::FindHostCommand(AnsiText(commandName), offset)) {
+    return Usage(("unknown command " + AnsiText(commandName)).c_str());
   }
   if (!driveFolder.empty()) {
     if (commandName.empty() || offset > 1) {
       return Usage("--drive needs --command md5 or --command sha1");
     }
-    const DWORD attributes = GetFileAttributesA(driveFolder.c_str());
+    const DWORD attributes = GetFileAttributesW(driveFolder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-      return Usage(("no such folder: " + driveFolder).c_str());
+      return Usage(("no such folder: " + AnsiText(driveFolder)).c_str());
     }
   }
-  std::vector<std::string> paths;
+  std::vector<std::wstring> paths;
   std::string problem;
   if (names.empty()) {
     return Usage("no files given");
@@ -172,7 +175,7 @@ int main(int argc, char** argv) {
     return kSuccess;
   }
 
-  corvane::RunDriver driver(driveFolder);
+  corvane::RunDriver driver(AnsiText(driveFolder));
   if (!driver.Started()) {
     return Fail(kHandlerFailed, "the windows cannot be watched on this thread");
   }
