@@ -20,6 +20,11 @@ endif()
 if(WIN32)
   set(CORVANE_WINE_SESSION_SCRIPT ${CMAKE_SOURCE_DIR}/tools/wine-session.sh)
   set(CORVANE_WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine-template)
+  # Made while the build compiles, where it costs little; the test below makes it when it is missing.
+  add_custom_command(OUTPUT ${CORVANE_WINE_TEMPLATE}/.corvane-unmanaged
+                     COMMAND bash ${CORVANE_WINE_SESSION_SCRIPT} template ${CORVANE_WINE_TEMPLATE}
+                     COMMENT "Making the Wine prefix that the tests' prefixes copy")
+  add_custom_target(wine_template_prefix ALL DEPENDS ${CORVANE_WINE_TEMPLATE}/.corvane-unmanaged)
   add_test(NAME wine_template COMMAND bash ${CORVANE_WINE_SESSION_SCRIPT} template
                                       ${CORVANE_WINE_TEMPLATE})
   set_tests_properties(wine_template PROPERTIES FIXTURES_SETUP wine_template TIMEOUT 600
