@@ -13,10 +13,80 @@ else()
   set(CORVANE_GTEST GTest::gtest)
 endif()
 
+# Windows tests run under Wine in the session of a prefix (tools/wine-session.sh): a fixture per
+# prefix starts the session before the prefix's first test, detached from every test's output, and
+# ends it after the last, also after a test that timed out. Every prefix starts as a copy of one
+# that is made once per build.
+if(WIN32)
+  set(CORVANE_WINE_SESSION_SCRIPT ${CMAKE_SOURCE_DIR}/tools/wine-session.sh)
+  set(CORVANE_WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine-template)
+  # Made while the build compiles, where it costs little; the test below makes it when it is missing.
+  add_custom_command(OUTPUT ${CORVANE_WINE_TEMPLATE}/.corvane-unmanaged
+                     COMMAND bash ${CORVANE_WINE_SESSION_SCRIPT} template ${CORVANE_WINE_TEMPLATE}
+                     COMMENT "Making the Wine prefix that the tests' prefixes copy")
+  add_custom_target(wine_template_prefix ALL DEPENDS ${CORVANE_WINE_TEMPLATE}/.corvane-unmanaged)
+  add_test(NAME wine_template COMMAND bash ${CORVANE_WINE_SESSION_SCRIPT} template
+                                      ${CORVANE_WINE_TEMPLATE})
+  set_tests_properties(wine_template PROPERTIES FIXTURES_SETUP wine_template TIMEOUT 600
+                                                LABELS wine)
+endif()
+
+# The prefix of a named session: the build's own for "default".
+function(corvane_wine_prefix session out)
+  if(session STREQUAL "default")
+    set(${out} ${CMAKE_BINARY_DIR}/wineprefix PARENT_SCOPE)
+  else()
+    set(${out} ${CMAKE_BINARY_DIR}/wineprefix-${session} PARENT_SCOPE)
+  endif()
+endfunction()
+
+# corvane_wine_test(<test> [SESSION name | OWN_SESSION prefix]): the test runs in the Wine session
+# of the prefix named (default: the build's own prefix) and fails when that session is not up. A
+# test with a session of its own in the prefix given (a script that restarts Wine) finds the prefix
+# to copy in CORVANE_WINE_TEMPLATE; whatever it leaves running is stopped after it.
+function(corvane_wine_test test)
+  cmake_parse_arguments(W "" "SESSION;OWN_SESSION" "" ${ARGN})
+  set_property(TEST ${test} APPEND PROPERTY LABELS wine)
+  if(W_OWN_SESSION)
+    add_test(NAME wine_session_${test}_stop
+             COMMAND bash ${CORVANE_WINE_SESSION_SCRIPT} stop ${W_OWN_SESSION})
+    set_tests_properties(wine_session_${test}_stop PROPERTIES
+      FIXTURES_CLEANUP wine_session_${test} TIMEOUT 120 LABELS wine)
+    set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED wine_template
+                 wine_session_${test})
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT
+                 CORVANE_WINE_TEMPLATE=${CORVANE_WINE_TEMPLATE})
+    return()
+  endif()
+  if(NOT W_SESSION)
+    set(W_SESSION default)
+  endif()
+  corvane_wine_prefix(${W_SESSION} prefix)
+  get_property(defined GLOBAL PROPERTY corvane_wine_session_${W_SESSION} SET)
+  if(NOT defined)
+    set_property(GLOBAL PROPERTY corvane_wine_session_${W_SESSION} ${prefix})
+    set(start wine_session_${W_SESSION}_start)
+    set(stop wine_session_${W_SESSION}_stop)
+    add_test(NAME ${start} COMMAND bash ${CORVANE_WINE_SESSION_SCRIPT} start ${prefix}
+                                   $<TARGET_FILE:desktop-keeper>)
+    set_tests_properties(${start} PROPERTIES
+      FIXTURES_SETUP wine_session_${W_SESSION} FIXTURES_REQUIRED wine_template
+      ENVIRONMENT CORVANE_WINE_TEMPLATE=${CORVANE_WINE_TEMPLATE} TIMEOUT 600 LABELS wine)
+    add_test(NAME ${stop} COMMAND bash ${CORVANE_WINE_SESSION_SCRIPT} stop ${prefix})
+    set_tests_properties(${stop} PROPERTIES
+      FIXTURES_CLEANUP wine_session_${W_SESSION} TIMEOUT 120 LABELS wine)
+  endif()
+  set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED wine_session_${W_SESSION})
+  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT CORVANE_WINEPREFIX=${prefix}
+               CORVANE_WINE_SESSION=required)
+endfunction()
+
 # corvane_add_gtest(<name> SOURCES ... [LIBS ...] [NATIVE_ONLY] [WINDOWS_ONLY] [OWN_MAIN]
-#                   [LABELS ...] [TIMEOUT seconds])
+#                   [LABELS ...] [TIMEOUT seconds] [WINE_SESSION name])
+# In the Windows build the test runs under Wine, in the session named (corvane_wine_test).
 function(corvane_add_gtest name)
-  cmake_parse_arguments(T "NATIVE_ONLY;WINDOWS_ONLY;OWN_MAIN" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "NATIVE_ONLY;WINDOWS_ONLY;OWN_MAIN" "TIMEOUT;WINE_SESSION"
+                        "SOURCES;LIBS;LABELS" ${ARGN})
   if((T_NATIVE_ONLY AND WIN32) OR (T_WINDOWS_ONLY AND NOT WIN32))
     return()
   endif()
@@ -34,6 +104,12 @@ function(corvane_add_gtest name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
   if(T_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+  if(WIN32)
+    if(NOT T_WINE_SESSION)
+      set(T_WINE_SESSION default)
+    endif()
+    corvane_wine_test(${name} SESSION ${T_WINE_SESSION})
   endif()
 endfunction()
 

@@ -62,14 +62,14 @@ if [ ! -f "$build_dir/build.ninja" ]; then
   }
 fi
 say "building corvane-setup.exe and corvane-host.exe (the first build takes a few minutes)"
-cmake --build "$build_dir" -j2 --target corvane_setup corvane-host >"$log" 2>&1 || {
+cmake --build "$build_dir" -j2 --target corvane_setup corvane-host desktop-keeper >"$log" 2>&1 || {
   tail -n 30 "$log" >&2
   die "the build failed (log: $log)"
 }
 bin=$build_dir/bin
 
-# shellcheck source=tools/virtual-display.sh
-. "$root/tools/virtual-display.sh"
+# shellcheck source=tools/wine-session.sh
+. "$root/tools/wine-session.sh"
 if [ $headless -eq 1 ]; then
   unset DISPLAY
 fi
@@ -83,6 +83,7 @@ elif [ -f "$WINEPREFIX/.corvane-headless" ]; then
   "$corvane_wine" reg delete 'HKCU\Software\Wine\X11 Driver' /v Decorated /f >/dev/null 2>&1
   rm -f "$WINEPREFIX/.corvane-headless"
 fi
+corvane_hold_desktop "$bin/desktop-keeper.exe" || die "the Wine desktop did not come up"
 
 installed=$WINEPREFIX/drive_c/Program\ Files/Corvane\ 2004
 if cmp -s "$bin/Corvane.dll" "$installed/Corvane.dll" && cmp -s "$bin/Hash.dll" "$installed/Hash.dll" &&

@@ -8,7 +8,7 @@ packages=(
   libssl-dev openssl                               # reference digests for tests and benchmarks
   clang libclang-rt-14-dev                         # libFuzzer targets
   g++-mingw-w64-x86-64-posix mingw-w64-tools       # Windows cross build (g++, windres, widl)
-  wine64 libwine-dev                               # Windows run time; IDL files for widl
+  wine64 libwine-dev fonts-wine                    # Windows run time and its fonts; IDL files for widl
   xvfb imagemagick                                 # virtual display and screenshots
   nsis                                             # corvane-setup.exe
 )

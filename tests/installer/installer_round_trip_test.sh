@@ -28,8 +28,8 @@ check() {
 
 mkdir -p "$work"
 rm -f "$work"/*.txt "$work"/*.files "$work"/*.diff
-# shellcheck source=tools/virtual-display.sh
-. "$root/tools/virtual-display.sh"
+# shellcheck source=tools/wine-session.sh
+. "$root/tools/wine-session.sh"
 corvane_wine_session "$work/wineprefix" || exit 2
 trap corvane_end_wine_session EXIT
 wine=$corvane_wine

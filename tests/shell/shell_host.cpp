@@ -305,7 +305,14 @@ HWND FindOwnWindow(const char* caption) {
 }
 
 MessageBoxAnswerer::MessageBoxAnswerer(std::string caption, int textControl)
-    : caption_(std::move(caption)), textControl_(textControl), thread_([this] { Run(); }) {}
+    : caption_(std::move(caption)), textControl_(textControl) {
+  // Wine sets up a process's window system once, on the first thread that needs it, and loads the
+  // display driver while doing so. Were that the answering thread while this one loads a DLL whose
+  // start-up registers window classes, each would wait for the other for ever: this thread sets it
+  // up first.
+  ::GetDesktopWindow();
+  thread_ = std::thread([this] { Run(); });
+}
 
 MessageBoxAnswerer::~MessageBoxAnswerer() {
   Stop();
