@@ -38,7 +38,8 @@ installed=$program_files/Corvane\ 2004
 
 # The machine's state as the installer could change it: the whole registry as Wine keeps it on disk
 # (written when the server ends) and the program folders. Write times are not state, and neither is
-# the device-class tree, which Wine's display driver rewrites in every session.
+# the device-class tree, which Wine's display driver rewrites in every session, nor the console
+# window's settings, which Wine writes when a console program first runs, sooner or later by load.
 snapshot() {
   local name=$1 hive
   "$corvane_wineserver" -k >/dev/null 2>&1
@@ -46,7 +47,8 @@ snapshot() {
   : >"$work/$name.txt"
   for hive in system user; do
     sed -E 's/^(\[.*\]) [0-9]+$/\1/; /^#time=/d' "$WINEPREFIX/$hive.reg" |
-      awk '/^\[/ { skip = index($0, "[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\") == 1 }
+      awk '/^\[/ { skip = index($0, "[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\") == 1 ||
+                          $0 == "[Console]" || index($0, "[Console\\\\") == 1 }
            !skip' >>"$work/$name.txt" || return 1
   done
   (cd "$WINEPREFIX/drive_c" && find "Program Files" "Program Files (x86)" | sort) >"$work/$name.files"
