@@ -2,7 +2,7 @@
 // position and a byte count and pumped for every 64 KiB block of a 1 GiB file, painted as a run
 // paints it. Prints the seconds it took (bench/end-to-end.sh adds them to openssl's time).
 //   progress_floor [BLOCKS]   (default 16384)
-#include "hash/progress_dlg.h"
+#include "hash/dll/progress_dlg.h"
 
 #include <windows.h>
 

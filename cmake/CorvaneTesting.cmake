@@ -119,11 +119,11 @@ endfunction()
 # libFuzzer target (the folder "corpus" beside it) under the native build's sanitizers.
 function(corvane_add_fuzz_replay name target_source)
   cmake_parse_arguments(F "" "" "LIBS" ${ARGN})
-  corvane_add_gtest(${name} NATIVE_ONLY
+  if(WIN32)
+    return()
+  endif()
+  corvane_add_gtest(${name}
     SOURCES ${target_source} ${CMAKE_SOURCE_DIR}/tests/common/corpus_replay_test.cpp
     LIBS ${F_LIBS})
-  if(TARGET ${name})
-    target_compile_definitions(${name} PRIVATE
-      CORVANE_FUZZ_CORPUS="${CMAKE_CURRENT_SOURCE_DIR}/corpus")
-  endif()
+  target_compile_definitions(${name} PRIVATE CORVANE_FUZZ_CORPUS="${CMAKE_CURRENT_SOURCE_DIR}/corpus")
 endfunction()

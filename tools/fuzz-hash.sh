@@ -11,8 +11,8 @@ shift
 seconds=${1:-600}
 shift || true
 case "$target" in
-  text) sources="hash/text_string.cpp hash/text_tokenizer.cpp" ;;
-  report) sources="hash/report.cpp" ;;
+  text) sources="hash/core/text_string.cpp hash/core/text_tokenizer.cpp" ;;
+  report) sources="hash/core/report.cpp" ;;
   *) echo "unknown fuzz target: $target" >&2; exit 2 ;;
 esac
 out=build/$target-fuzz

@@ -14,8 +14,8 @@ mkdir -p "$out/corpus" "$out/artifacts"
 clang++ -std=c++17 -O1 -g -I. -Wall -Wextra -Werror \
   -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
   tests/registrar_fuzz/registrar_fuzz_target.cpp \
-  shell/diagnostic_trace.cpp shell/replacement_map.cpp shell/script_reader.cpp \
-  shell/registrar.cpp shell/memory_registry.cpp \
+  common/diagnostic_trace.cpp shell/registrar/replacement_map.cpp \
+  shell/registrar/script_reader.cpp shell/registrar/registrar.cpp tests/doubles/memory_registry.cpp \
   -o "$out/registrar_fuzzer"
 
 cp -n tests/registrar_fuzz/corpus/* "$out/corpus/" 2>/dev/null || true

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "shell/identifiers.h"
-#include "tests/hash_windows/test_support.h"
-#include "tests/hash_windows/window_driver.h"
-#include "tests/shell/shell_host.h"
+#include "shell/dll/identifiers.h"
+#include "tests/support/shell_host.h"
+#include "tests/support/test_support.h"
+#include "tests/support/window_driver.h"
 
 namespace corvane::test {
 namespace {

@@ -1,6 +1,6 @@
-#include "hash/batch_run.h"
+#include "hash/core/batch_run.h"
 
-#include "tests/batch/fake_progress.h"
+#include "tests/doubles/fake_progress.h"
 
 #include <gtest/gtest.h>
 

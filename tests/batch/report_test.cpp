@@ -1,4 +1,4 @@
-#include "hash/report.h"
+#include "hash/core/report.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Allocation failure inside the hash module's portable core: at whichever allocation it strikes,
 // std::bad_alloc leaves the batch run and the strings cleanly, with nothing leaked (the sanitizer
 // checks at exit), so the export's catch-all is the one place that has to stop it.
-#include "hash/batch_run.h"
-#include "hash/text_tokenizer.h"
+#include "hash/core/batch_run.h"
+#include "hash/core/text_tokenizer.h"
 
-#include "tests/batch/fake_progress.h"
+#include "tests/doubles/fake_progress.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Files that change under the batch run: deleted after the selection, not readable as a file,
 // growing or shrinking between two blocks. The run always finishes with one clear line per entry,
 // and a digest covers exactly the bytes that were read.
-#include "hash/batch_run.h"
+#include "hash/core/batch_run.h"
 
-#include "tests/batch/fake_progress.h"
+#include "tests/doubles/fake_progress.h"
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/identifiers.h"
-#include "tests/shell/shell_host.h"
+#include "shell/dll/identifiers.h"
+#include "tests/support/shell_host.h"
 
 namespace corvane::test {
 namespace {

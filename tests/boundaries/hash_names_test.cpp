@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/hash_windows/test_support.h"
-#include "tests/hash_windows/window_driver.h"
+#include "tests/support/test_support.h"
+#include "tests/support/window_driver.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/hash_windows/test_support.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

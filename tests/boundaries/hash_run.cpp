@@ -11,8 +11,8 @@
 #include <iterator>
 #include <string>
 
-#include "tests/hash_windows/test_support.h"
-#include "tests/hash_windows/window_driver.h"
+#include "tests/support/test_support.h"
+#include "tests/support/window_driver.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "tests/digest/engine_traits.h"
+#include "tests/common/engine_traits.h"
 
 namespace {
 

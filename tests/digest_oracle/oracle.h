@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "tests/digest/engine_traits.h"
+#include "tests/common/engine_traits.h"
 
 inline const EVP_MD* ReferenceMd(const Md5Engine*) {
   return EVP_md5();

@@ -2,8 +2,8 @@
 
 #include "hash/digest/md5.h"
 #include "hash/digest/sha1.h"
-#include "tests/hash_windows/test_support.h"
-#include "tests/hash_windows/window_driver.h"
+#include "tests/support/test_support.h"
+#include "tests/support/window_driver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Opens the progress, results and digest entry windows of Hash.dll one after the other and
 // photographs each from the screen into a BMP file: screenshots.exe OUTPUT_FOLDER
 
-#include "tests/hash_windows/test_support.h"
-#include "tests/hash_windows/window_driver.h"
+#include "tests/support/test_support.h"
+#include "tests/support/window_driver.h"
 
 #include <commctrl.h>
 

@@ -1,6 +1,6 @@
 // The dialog templates that Hash.dll carries, read back from the module's resources.
 
-#include "tests/hash_windows/test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

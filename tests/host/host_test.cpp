@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/host/window_probe.h"
+#include "tests/support/window_probe.h"
 
 namespace corvane::test {
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/scoped.h"
-#include "tools/host/context_menu_host.h"
-#include "tools/host/hdrop_data_object.h"
+#include "tools/explorer/context_menu_host.h"
+#include "tools/explorer/hdrop_data_object.h"
+#include "win32/scoped.h"
 
 namespace corvane {
 namespace {

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/host/window_probe.h"
+#include "tests/support/window_probe.h"
 
 namespace corvane::test {
 namespace {

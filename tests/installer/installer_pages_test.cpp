@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "tests/host/window_probe.h"
+#include "tests/support/window_probe.h"
 
 namespace corvane::test {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "shell/memory_registry.h"
-#include "shell/registrar.h"
+#include "shell/registrar/registrar.h"
+#include "tests/doubles/memory_registry.h"
 
 namespace corvane {
 namespace {

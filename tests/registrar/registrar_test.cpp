@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/diagnostic_trace.h"
-#include "shell/memory_registry.h"
-#include "shell/registrar.h"
+#include "common/diagnostic_trace.h"
+#include "shell/registrar/registrar.h"
+#include "tests/doubles/memory_registry.h"
 
 namespace corvane {
 namespace {

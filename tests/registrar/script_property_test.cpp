@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/memory_registry.h"
-#include "shell/registrar.h"
+#include "shell/registrar/registrar.h"
+#include "tests/doubles/memory_registry.h"
 
 namespace corvane {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/script_reader.h"
+#include "shell/registrar/script_reader.h"
 
 namespace corvane {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "shell/memory_registry.h"
-#include "shell/registrar.h"
+#include "shell/registrar/registrar.h"
+#include "tests/doubles/memory_registry.h"
 
 namespace {
 

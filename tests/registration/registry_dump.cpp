@@ -1,9 +1,9 @@
-#include "registry_dump.h"
+#include "tests/registration/registry_dump.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "framework/scoped.h"
+#include "win32/scoped.h"
 
 namespace corvane::test {
 namespace {

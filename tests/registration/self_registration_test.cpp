@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/scoped.h"
-#include "registry_dump.h"
+#include "tests/registration/registry_dump.h"
+#include "win32/scoped.h"
 
 namespace corvane::test {
 namespace {

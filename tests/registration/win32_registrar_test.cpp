@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "framework/scoped.h"
-#include "registry_dump.h"
-#include "shell/registrar.h"
-#include "shell/script_resource.h"
-#include "shell/win32_registry.h"
+#include "shell/registrar/registrar.h"
+#include "shell/registrar_win32/script_resource.h"
+#include "shell/registrar_win32/win32_registry.h"
+#include "tests/registration/registry_dump.h"
+#include "win32/scoped.h"
 
 namespace corvane::test {
 namespace {

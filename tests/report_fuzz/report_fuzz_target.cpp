@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "hash/report.h"
+#include "hash/core/report.h"
 #include "tests/report_fuzz/rtf_reader.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "hash/report.h"
+#include "hash/core/report.h"
 
 namespace {
 

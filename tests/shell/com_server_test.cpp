@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/identifiers.h"
-#include "tests/shell/shell_host.h"
+#include "shell/dll/identifiers.h"
+#include "tests/support/shell_host.h"
 
 namespace corvane::test {
 namespace {

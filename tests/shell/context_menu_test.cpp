@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/shell/shell_host.h"
+#include "tests/support/shell_host.h"
 
 namespace corvane::test {
 namespace {

@@ -1,5 +1,5 @@
 // The path list on its own: joining, the capacity bound and the cut before the hash call.
-#include "shell/path_list.h"
+#include "shell/core/path_list.h"
 
 #include <memory>
 #include <string>

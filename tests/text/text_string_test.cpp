@@ -1,4 +1,4 @@
-#include "hash/text_string.h"
+#include "hash/core/text_string.h"
 
 #include <gtest/gtest.h>
 

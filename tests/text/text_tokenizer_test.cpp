@@ -1,4 +1,4 @@
-#include "hash/text_tokenizer.h"
+#include "hash/core/text_tokenizer.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "hash/text_tokenizer.h"
+#include "hash/core/text_tokenizer.h"
 
 namespace {
 

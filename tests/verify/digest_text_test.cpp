@@ -1,4 +1,4 @@
-#include "hash/verify_run.h"
+#include "hash/core/verify_run.h"
 
 #include <gtest/gtest.h>
 

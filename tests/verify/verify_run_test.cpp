@@ -1,7 +1,7 @@
-#include "hash/verify_run.h"
+#include "hash/core/verify_run.h"
 
-#include "tests/batch/fake_progress.h"
-#include "tests/digest/engine_traits.h"
+#include "tests/common/engine_traits.h"
+#include "tests/doubles/fake_progress.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "tests/digest/engine_traits.h"
-#include "tests/hash_windows/window_driver.h"
+#include "tests/common/engine_traits.h"
+#include "tests/support/window_driver.h"
 
 #include <windows.h>
 

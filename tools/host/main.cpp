@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/host/context_menu_host.h"
-#include "tools/host/run_driver.h"
+#include "tools/explorer/context_menu_host.h"
+#include "tools/explorer/run_driver.h"
 
 namespace {
 

@@ -1,0 +1,42 @@
+#include "common/diagnostic_trace.h"
+
+#include <atomic>
+#include <cstdarg>
+#include <cstdio>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
+namespace corvane {
+
+namespace {
+std::atomic<TraceSink> traceSink{nullptr};
+} // namespace
+
+void Trace(const char* format, ...) noexcept {
+  TraceSink sink = traceSink.load(std::memory_order_relaxed);
+  if (sink == nullptr) {
+    return;
+  }
+  char text[1024];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  sink(text);
+}
+
+void SetTraceSink(TraceSink sink) noexcept {
+  traceSink.store(sink, std::memory_order_relaxed);
+}
+
+void DebugOutputSink(const char* text) noexcept {
+#if defined(_WIN32)
+  OutputDebugStringA(text);
+#else
+  std::fputs(text, stderr);
+#endif
+}
+
+} // namespace corvane

@@ -1,0 +1,75 @@
+#include "hash/core/batch_run.h"
+
+#include "common/scoped_file.h"
+#include "hash/core/file_length.h"
+#include "hash/core/report.h"
+#include "hash/core/stream_digest.h"
+#include "hash/core/text_tokenizer.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// The characters after the last backslash; an entry without one is its own name.
+CTextString EntryName(const CTextString& entry) {
+  int lastBackslash = -1;
+  for (int i = entry.Find("\\", 0); i != -1; i = entry.Find("\\", i + 1))
+    lastBackslash = i;
+  return entry.Right(entry.Length() - lastBackslash - 1);
+}
+
+} // namespace
+
+void RunBatch(const char* pathList, int mode, ProgressView& progress, ResultsView& results) {
+  CTextString list(pathList);
+  list.Trim();
+  CTextTokenizer entries(list.Text(), "\n");
+  const int fileCount = entries.CountTokens();
+  const DigestAlgorithm algorithm = mode == 0 ? DigestAlgorithm::Md5 : DigestAlgorithm::Sha1;
+
+  progress.Create();
+  progress.SetTitle(fileCount < 2 ? "Hashing File..." : "Hashing Files...");
+  progress.ClearAbortRequest();
+  progress.Show();
+
+  ReportBuilder report;
+  const std::unique_ptr<uint8_t[]> readBuffer(new uint8_t[kReadBlockSize]);
+  char text[64];
+  char digestText[41];
+  CTextString entry;
+  int entryIndex = 0;
+
+  while (entries.HasMoreTokens()) {
+    entries.ReadToken(entry);
+    ++entryIndex;
+    corvane::ScopedFile file(std::fopen(entry.Text(), "rb"));
+    if (!file) {
+      report.AddFailureLine(EntryName(entry).Text(), kCouldNotOpenFile);
+      continue;
+    }
+    const int64_t fileSize = FileLength(file.Get());
+    std::snprintf(text, sizeof text, "%lld bytes", static_cast<long long>(fileSize));
+    progress.SetFileName(entry.Text());
+    progress.SetFileSize(text);
+    progress.SetRange(0, 100);
+    progress.SetPosition(0);
+    std::snprintf(text, sizeof text, "File %i of %i", entryIndex, fileCount);
+    progress.SetStatus(text);
+
+    const StreamOutcome outcome = DigestStream(file.Get(), fileSize, algorithm, "%lld", progress,
+                                               readBuffer.get(), digestText);
+    file.Close();
+    if (outcome == StreamOutcome::Aborted)
+      break;
+    const CTextString name = EntryName(entry);
+    if (outcome == StreamOutcome::ReadError)
+      report.AddFailureLine(name.Text(), kCouldNotReadFile);
+    else
+      report.AddDigestLine(digestText, name.Text(), entries.HasMoreTokens());
+  }
+
+  const std::string finished = report.Finish();
+  progress.Destroy();
+  results.ShowReport(finished, mode);
+}

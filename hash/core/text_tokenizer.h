@@ -1,0 +1,20 @@
+#pragma once
+// Splits a text into tokens at a delimiter text (a whole string, never empty).
+
+#include "hash/core/text_string.h"
+
+class CTextTokenizer {
+public:
+  CTextTokenizer(const char* text, const char* delimiter);
+
+  bool HasMoreTokens() const { return m_position != -1; }
+  // Tokens from the current position on; an occurrence of the delimiter at the very end counts.
+  int CountTokens() const;
+  // Stores the next token in out (empty once exhausted) and advances.
+  void ReadToken(CTextString& out);
+
+private:
+  CTextString m_text;
+  CTextString m_delimiter;
+  int m_position; // start of the next token, or -1 when none is left
+};

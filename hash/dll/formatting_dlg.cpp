@@ -1,0 +1,11 @@
+#include "hash/dll/formatting_dlg.h"
+
+#include "resources/hash_resource.h"
+
+CFormattingDlg::CFormattingDlg() : CDialog(IDD_FORMATTING, nullptr) {}
+
+CFormattingDlg::~CFormattingDlg() = default;
+
+void CFormattingDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+}

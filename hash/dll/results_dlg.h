@@ -1,0 +1,36 @@
+#pragma once
+// The results window: the report in a read-only rich-text view, sized to its content, with
+// Save to File and Copy.
+
+#include "framework/dialog.h"
+#include "hash/core/results_view.h"
+
+class CResultsDlg : public CDialog, public ResultsView {
+public:
+  CResultsDlg();
+  ~CResultsDlg() override;
+
+  // ResultsView: fills the report and the mode, then runs the window modally.
+  void ShowReport(const std::string& report, int mode) override;
+
+  CString m_strReport;
+  int m_nMode = 0;
+  CButton m_okButton;
+  CButton m_saveButton;
+  CRichEditCtrl m_richEdit;
+  CButton m_copyButton;
+
+  // Hands the view successive pieces of the report in place, as large as it asks for.
+  static DWORD CALLBACK StreamInCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count,
+                                         LONG* delivered);
+
+protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  BOOL OnInitDialog() override;
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+  BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+  void OnCopy();
+  void OnSaveToFile();
+  void OnRequestResize(NMHDR* header, LRESULT* result);
+};

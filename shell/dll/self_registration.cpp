@@ -1,0 +1,153 @@
+// DllRegisterServer and DllUnregisterServer: the registration script of every class in the object
+// map, then the type library stored in the module.
+#include "shell/dll/self_registration.h"
+
+#include <oleauto.h>
+
+#include <cstring>
+
+#include "shell/dll/module.h"
+#include "shell/registrar_win32/script_resource.h"
+#include "win32/last_error.h"
+#include "win32/scoped.h"
+
+namespace corvane {
+namespace {
+
+constexpr UINT kRegistrationScriptId = 101;
+// The platform's code for a path that does not fit.
+constexpr HRESULT kPathTooLong = static_cast<HRESULT>(0x80010135L);
+
+// Loads the type library from the module's own file or, failing that, from the ".tlb" file
+// beside it; `path` receives the file that loaded.
+HRESULT LoadModuleTypeLib(ComPtr<ITypeLib>& typeLib, WCHAR (&path)[MAX_PATH]) noexcept {
+  char modulePath[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(ModuleInstance(), modulePath, MAX_PATH);
+  if (length == MAX_PATH) {
+    return HRESULT_FROM_WIN32(ERROR_BUFFER_OVERFLOW);
+  }
+  if (length == 0) {
+    return LastErrorResult();
+  }
+  if (MultiByteToWideChar(CP_ACP, 0, modulePath, -1, path, MAX_PATH) == 0) {
+    return LastErrorResult();
+  }
+  HRESULT result = LoadTypeLib(path, typeLib.Receive());
+  if (SUCCEEDED(result)) {
+    return result;
+  }
+  char* separator = std::strrchr(modulePath, '\\');
+  char* slash = std::strrchr(modulePath, '/');
+  if (slash != nullptr && (separator == nullptr || slash > separator)) {
+    separator = slash;
+  }
+  char* extension = std::strrchr(separator != nullptr ? separator : modulePath, '.');
+  if (extension == nullptr) {
+    extension = modulePath + length;
+  }
+  const std::size_t stemLength = static_cast<std::size_t>(extension - modulePath);
+  if (stemLength + sizeof ".tlb" > MAX_PATH) {
+    return E_FAIL;
+  }
+  std::memcpy(extension, ".tlb", sizeof ".tlb");
+  if (MultiByteToWideChar(CP_ACP, 0, modulePath, -1, path, MAX_PATH) == 0) {
+    return LastErrorResult();
+  }
+  return LoadTypeLib(path, typeLib.Receive());
+}
+
+HRESULT RegisterModuleTypeLib() noexcept {
+  ComPtr<ITypeLib> typeLib;
+  WCHAR path[MAX_PATH];
+  HRESULT result = LoadModuleTypeLib(typeLib, path);
+  if (FAILED(result)) {
+    return result;
+  }
+  const std::size_t length = lstrlenW(path);
+  if (length >= MAX_PATH) {
+    return kPathTooLong;
+  }
+  // The help directory is the folder of the file, up to and including its last separator.
+  WCHAR helpDirectory[MAX_PATH];
+  std::size_t folderLength = length;
+  while (folderLength > 0 && path[folderLength - 1] != L'\\' && path[folderLength - 1] != L'/' &&
+         path[folderLength - 1] != L':') {
+    --folderLength;
+  }
+  std::memcpy(helpDirectory, path, folderLength * sizeof(WCHAR));
+  helpDirectory[folderLength] = L'\0';
+  return RegisterTypeLib(typeLib.Get(), path, helpDirectory);
+}
+
+void UnregisterModuleTypeLib() noexcept {
+  ComPtr<ITypeLib> typeLib;
+  WCHAR path[MAX_PATH];
+  if (FAILED(LoadModuleTypeLib(typeLib, path))) {
+    return;
+  }
+  TLIBATTR* attributes = nullptr;
+  if (FAILED(typeLib->GetLibAttr(&attributes)) || attributes == nullptr) {
+    return;
+  }
+  // Looked up at run time: older systems lack it, and then the library stays registered.
+  using UnRegisterTypeLibFunction = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
+  ScopedModule oleaut(LoadLibraryA("oleaut32.dll"));
+  if (oleaut) {
+    auto unregister = reinterpret_cast<UnRegisterTypeLibFunction>(
+        reinterpret_cast<void*>(GetProcAddress(oleaut.Get(), "UnRegisterTypeLib")));
+    if (unregister != nullptr) {
+      unregister(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                 attributes->lcid, attributes->syskind);
+    }
+  }
+  typeLib->ReleaseTLibAttr(attributes);
+}
+
+} // namespace
+
+HRESULT UpdateCorvaneShellRegistry(BOOL registering) noexcept {
+  return UpdateRegistryFromScriptResource(ModuleInstance(), kRegistrationScriptId, registering,
+                                          nullptr, 0);
+}
+
+} // namespace corvane
+
+using namespace corvane;
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() noexcept {
+  ObjectMapEntry* map = ModuleObjectMap();
+  if (map == nullptr) {
+    return E_UNEXPECTED;
+  }
+  for (ObjectMapEntry* entry = map; entry->clsid != nullptr; ++entry) {
+    if (entry->description != nullptr && entry->description() != nullptr) {
+      continue;
+    }
+    if (entry->updateRegistry == nullptr) {
+      continue;
+    }
+    // A failed script has already removed what it wrote.
+    const HRESULT result = entry->updateRegistry(TRUE);
+    if (FAILED(result)) {
+      return result;
+    }
+    // No class here has component categories to register.
+  }
+  return RegisterModuleTypeLib();
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() noexcept {
+  ObjectMapEntry* map = ModuleObjectMap();
+  if (map != nullptr) {
+    for (ObjectMapEntry* entry = map; entry->clsid != nullptr; ++entry) {
+      if (entry->description != nullptr && entry->description() != nullptr) {
+        continue;
+      }
+      if (entry->updateRegistry != nullptr) {
+        entry->updateRegistry(FALSE);
+      }
+    }
+  }
+  UnregisterModuleTypeLib();
+  return S_OK;
+}

@@ -1,0 +1,348 @@
+#include "tests/support/shell_host.h"
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "shell/dll/identifiers.h"
+
+namespace corvane::test {
+namespace {
+
+constexpr char kHashModuleKey[] = "Software\\Corvane 2004";
+
+class DropDataObject final : public IDataObject {
+public:
+  explicit DropDataObject(std::vector<char> block, bool refuse)
+      : block_(std::move(block)), refuse_(refuse) {}
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
+    if (ppv == nullptr) {
+      return E_POINTER;
+    }
+    *ppv = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDataObject)) {
+      return E_NOINTERFACE;
+    }
+    *ppv = static_cast<IDataObject*>(this);
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() noexcept override { return InterlockedIncrement(&refCount_); }
+  STDMETHODIMP_(ULONG) Release() noexcept override {
+    const LONG count = InterlockedDecrement(&refCount_);
+    if (count == 0) {
+      delete this;
+    }
+    return static_cast<ULONG>(count);
+  }
+
+  STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) noexcept override {
+    if (format == nullptr || medium == nullptr) {
+      return E_INVALIDARG;
+    }
+    if (refuse_ || format->cfFormat != CF_HDROP || !(format->tymed & TYMED_HGLOBAL) ||
+        format->dwAspect != DVASPECT_CONTENT) {
+      return DV_E_FORMATETC;
+    }
+    ScopedHGlobal memory(GlobalAlloc(GMEM_MOVEABLE, block_.size()));
+    if (memory.Get() == nullptr) {
+      return E_OUTOFMEMORY;
+    }
+    {
+      ScopedGlobalLock lock(memory.Get());
+      std::memcpy(lock.Get(), block_.data(), block_.size());
+    }
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = memory.Release();
+    medium->pUnkForRelease = nullptr;
+    return S_OK;
+  }
+  STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) noexcept override { return E_NOTIMPL; }
+  STDMETHODIMP QueryGetData(FORMATETC* format) noexcept override {
+    return format != nullptr && format->cfFormat == CF_HDROP ? S_OK : DV_E_FORMATETC;
+  }
+  STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) noexcept override {
+    if (out != nullptr) {
+      out->ptd = nullptr;
+    }
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) noexcept override { return E_NOTIMPL; }
+  STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC** out) noexcept override {
+    if (out != nullptr) {
+      *out = nullptr;
+    }
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) noexcept override {
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
+  STDMETHODIMP DUnadvise(DWORD) noexcept override { return OLE_E_ADVISENOTSUPPORTED; }
+  STDMETHODIMP EnumDAdvise(IEnumSTATDATA** out) noexcept override {
+    if (out != nullptr) {
+      *out = nullptr;
+    }
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
+
+private:
+  ~DropDataObject() = default;
+
+  LONG refCount_ = 1;
+  std::vector<char> block_;
+  bool refuse_;
+};
+
+template <typename Char>
+std::vector<char> BuildDropFiles(const std::vector<std::basic_string<Char>>& paths) {
+  std::vector<char> block(sizeof(DROPFILES));
+  auto* header = reinterpret_cast<DROPFILES*>(block.data());
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = sizeof(Char) > 1;
+  const auto add = [&block](const Char* text, size_t count) {
+    const char* bytes = reinterpret_cast<const char*>(text);
+    block.insert(block.end(), bytes, bytes + count * sizeof(Char));
+  };
+  const Char nul[2] = {};
+  for (const std::basic_string<Char>& path : paths) {
+    add(path.c_str(), path.size() + 1);
+  }
+  // The list ends with an empty name; without any names that is two NULs.
+  add(nul, paths.empty() ? 2 : 1);
+  return block;
+}
+
+template <typename Char>
+HRESULT InitializeWithNames(IContextMenu* menu, const std::vector<std::basic_string<Char>>& paths) {
+  ComPtr<IShellExtInit> init;
+  HRESULT hr = menu->QueryInterface(IID_IShellExtInit, init.ReceiveVoid());
+  if (FAILED(hr)) {
+    return hr;
+  }
+  ComPtr<IDataObject> data;
+  *data.Receive() = new DropDataObject(BuildDropFiles(paths), false);
+  return init->Initialize(nullptr, data.Get(), nullptr);
+}
+
+} // namespace
+
+const CorvaneDll& Corvane() {
+  static const CorvaneDll dll = [] {
+    CorvaneDll loaded{};
+    loaded.module = LoadLibraryA("Corvane.dll");
+    if (loaded.module != nullptr) {
+      loaded.getClassObject = reinterpret_cast<GetClassObjectFunction>(
+          reinterpret_cast<void (*)()>(GetProcAddress(loaded.module, "DllGetClassObject")));
+      loaded.canUnloadNow = reinterpret_cast<CanUnloadNowFunction>(
+          reinterpret_cast<void (*)()>(GetProcAddress(loaded.module, "DllCanUnloadNow")));
+    }
+    return loaded;
+  }();
+  return dll;
+}
+
+std::string BinDir() {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir(path, length);
+  return dir.substr(0, dir.find_last_of("\\/") + 1);
+}
+
+std::string StandInPath() {
+  return BinDir() + "hash_stand_in.dll";
+}
+std::string NoHashStandInPath() {
+  return BinDir() + "no_hash_stand_in.dll";
+}
+
+ComPtr<IDataObject> MakeDropDataObject(const std::vector<std::string>& paths) {
+  ComPtr<IDataObject> object;
+  *object.Receive() = new DropDataObject(BuildDropFiles(paths), false);
+  return object;
+}
+
+ComPtr<IDataObject> MakeRefusingDataObject() {
+  ComPtr<IDataObject> object;
+  *object.Receive() = new DropDataObject({}, true);
+  return object;
+}
+
+ComPtr<IContextMenu> CreateContextMenu() {
+  ComPtr<IClassFactory> factory;
+  ComPtr<IContextMenu> menu;
+  if (Corvane().getClassObject == nullptr ||
+      FAILED(
+          Corvane().getClassObject(CLSID_CorvaneShell, IID_IClassFactory, factory.ReceiveVoid()))) {
+    return menu;
+  }
+  factory->CreateInstance(nullptr, IID_IContextMenu, menu.ReceiveVoid());
+  return menu;
+}
+
+HRESULT InitializeWith(IContextMenu* menu, const std::vector<std::string>& paths) {
+  return InitializeWithNames(menu, paths);
+}
+
+HRESULT InitializeWith(IContextMenu* menu, const std::vector<std::wstring>& paths) {
+  return InitializeWithNames(menu, paths);
+}
+
+HRESULT InvokeByOffset(IContextMenu* menu, UINT offset) {
+  CMINVOKECOMMANDINFO info = {};
+  info.cbSize = sizeof info;
+  info.lpVerb = MAKEINTRESOURCEA(offset);
+  info.nShow = SW_SHOWNORMAL;
+  return menu->InvokeCommand(&info);
+}
+
+HashModuleValue::HashModuleValue() {
+  ScopedRegKey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kHashModuleKey, 0, KEY_READ, key.Receive()) !=
+      ERROR_SUCCESS) {
+    return;
+  }
+  keyExisted_ = true;
+  DWORD size = 0;
+  if (RegQueryValueExA(key.Get(), nullptr, nullptr, &type_, nullptr, &size) != ERROR_SUCCESS) {
+    return;
+  }
+  data_.resize(size);
+  valueExisted_ =
+      RegQueryValueExA(key.Get(), nullptr, nullptr, &type_, data_.data(), &size) == ERROR_SUCCESS;
+}
+
+HashModuleValue::~HashModuleValue() {
+  if (!keyExisted_) {
+    RemoveKey();
+    return;
+  }
+  ScopedRegKey key;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kHashModuleKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                      key.Receive(), nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  if (valueExisted_) {
+    RegSetValueExA(key.Get(), nullptr, 0, type_, data_.data(), static_cast<DWORD>(data_.size()));
+  } else {
+    RegDeleteValueA(key.Get(), nullptr);
+  }
+}
+
+void HashModuleValue::SetPath(const std::string& path) {
+  SetBytes(path.c_str(), static_cast<DWORD>(path.size() + 1));
+}
+
+void HashModuleValue::SetBytes(const void* data, DWORD size) {
+  ScopedRegKey key;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kHashModuleKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                      key.Receive(), nullptr) == ERROR_SUCCESS) {
+    RegSetValueExA(key.Get(), nullptr, 0, REG_SZ, static_cast<const BYTE*>(data), size);
+  }
+}
+
+void HashModuleValue::RemoveKey() {
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, kHashModuleKey);
+}
+
+StandInRecorder::StandInRecorder() {
+  char dir[MAX_PATH];
+  char file[MAX_PATH];
+  GetTempPathA(MAX_PATH, dir);
+  GetTempFileNameA(dir, "cvr", 0, file);
+  path_ = file;
+  DeleteFileA(path_.c_str());
+  SetEnvironmentVariableA("CORVANE_STAND_IN_RECORD", path_.c_str());
+}
+
+StandInRecorder::~StandInRecorder() {
+  SetEnvironmentVariableA("CORVANE_STAND_IN_RECORD", nullptr);
+  DeleteFileA(path_.c_str());
+}
+
+HashCall StandInRecorder::Take() {
+  HashCall call;
+  std::ifstream in(path_, std::ios::binary);
+  if (!in) {
+    return call;
+  }
+  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  DeleteFileA(path_.c_str());
+  const std::size_t lineEnd = content.find('\n');
+  if (lineEnd == std::string::npos) {
+    return call;
+  }
+  call.called = true;
+  call.mode = std::stoi(content.substr(0, lineEnd));
+  call.list = content.substr(lineEnd + 1);
+  return call;
+}
+
+HWND FindOwnWindow(const char* caption) {
+  struct Search {
+    const char* caption;
+    HWND found;
+  } search{caption, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM parameter) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(parameter);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        char text[256] = {};
+        if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
+            GetWindowTextA(window, text, sizeof text) > 0 &&
+            std::strcmp(text, search->caption) == 0) {
+          search->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+MessageBoxAnswerer::MessageBoxAnswerer(std::string caption, int textControl)
+    : caption_(std::move(caption)), textControl_(textControl) {
+  // Wine sets up a process's window system once, on the first thread that needs it, and loads the
+  // display driver while doing so. Were that the answering thread while this one loads a DLL whose
+  // start-up registers window classes, each would wait for the other for ever: this thread sets it
+  // up first.
+  ::GetDesktopWindow();
+  thread_ = std::thread([this] { Run(); });
+}
+
+MessageBoxAnswerer::~MessageBoxAnswerer() {
+  Stop();
+}
+
+void MessageBoxAnswerer::Stop() {
+  stop_ = true;
+  if (thread_.joinable()) {
+    thread_.join();
+  }
+}
+
+void MessageBoxAnswerer::Run() {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!stop_ && std::chrono::steady_clock::now() < deadline) {
+    HWND box = FindOwnWindow(caption_.c_str());
+    if (box != nullptr) {
+      // A message box shows its text in the static control 0xFFFF.
+      HWND control = GetDlgItem(box, textControl_);
+      std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+      text.resize(static_cast<std::size_t>(
+          GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+      text_ = text;
+      hadOwner_ = GetWindow(box, GW_OWNER) != nullptr;
+      answered_ = true;
+      SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+      return;
+    }
+    Sleep(20);
+  }
+}
+
+} // namespace corvane::test

@@ -1,0 +1,115 @@
+#include "tests/support/test_support.h"
+
+#include "tests/support/window_driver.h"
+
+#include <cstdio>
+#include <thread>
+
+namespace hashtest {
+namespace {
+
+BOOL CALLBACK CloseLeftover(HWND window, LPARAM) {
+  if (!::IsWindowVisible(window)) {
+    return TRUE;
+  }
+  // A message box or dialog left open: answer it with its safest button.
+  if (::GetDlgItem(window, IDNO) != nullptr) {
+    ::PostMessageA(window, WM_COMMAND, IDNO, 0);
+  } else {
+    ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    ::PostMessageA(window, WM_COMMAND, IDOK, 0);
+  }
+  return TRUE;
+}
+
+} // namespace
+
+TempFolder::TempFolder() {
+  char base[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, base);
+  static int counter = 0;
+  char name[64];
+  std::snprintf(name, sizeof name, "corvane-hw-%lu-%d", ::GetCurrentProcessId(), ++counter);
+  m_path = std::string(base) + name;
+  ::CreateDirectoryA(m_path.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() {
+  WIN32_FIND_DATAA found;
+  HANDLE search = ::FindFirstFileA((m_path + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = found.cFileName;
+      if (name != "." && name != "..") {
+        ::DeleteFileA((m_path + "\\" + name).c_str());
+      }
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+  }
+  ::RemoveDirectoryA(m_path.c_str());
+}
+
+std::string TempFolder::Path(const std::string& name) const {
+  return m_path + "\\" + name;
+}
+
+std::string TempFolder::Write(const std::string& name, const std::string& bytes) const {
+  std::string path = Path(name);
+  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+  }
+  return path;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+      bytes.append(buffer, n);
+    }
+    std::fclose(file);
+  }
+  return bytes;
+}
+
+std::string PatternBytes(size_t length) {
+  std::string bytes(length, '\0');
+  for (size_t i = 0; i < length; ++i) {
+    bytes[i] = static_cast<char>(i * 7 + i / 251);
+  }
+  return bytes;
+}
+
+HashModule::HashModule() : m_module(::LoadLibraryA("Hash.dll")), m_hash(nullptr) {
+  if (m_module != nullptr) {
+    m_hash = reinterpret_cast<void (*)(const char*, int)>(
+        reinterpret_cast<void*>(::GetProcAddress(m_module, "Hash")));
+  }
+}
+
+HashModule::~HashModule() {
+  if (m_module != nullptr) {
+    ::FreeLibrary(m_module);
+  }
+}
+
+void HashModule::Run(const char* pathList, int mode,
+                     const std::function<void(DWORD threadId)>& driver) {
+  const DWORD threadId = ::GetCurrentThreadId();
+  std::atomic<bool> returned{false};
+  std::thread worker([&] {
+    driver(threadId);
+    while (!returned) {
+      ::EnumThreadWindows(threadId, CloseLeftover, 0);
+      ::Sleep(100);
+    }
+  });
+  m_hash(pathList, mode);
+  returned = true;
+  worker.join();
+}
+
+} // namespace hashtest

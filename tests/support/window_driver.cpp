@@ -1,0 +1,396 @@
+#include "tests/support/window_driver.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace hashtest {
+namespace {
+
+MessageRecorder* g_recorder = nullptr;
+
+void Pause() {
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
+// Reads a caption without sending a message, so a busy window thread cannot stall the search.
+std::string CaptionOf(HWND window) {
+  wchar_t wide[512] = {};
+  int length = ::InternalGetWindowText(window, wide, 512);
+  char narrow[1024] = {};
+  ::WideCharToMultiByte(CP_ACP, 0, wide, length, narrow, sizeof narrow - 1, nullptr, nullptr);
+  return narrow;
+}
+
+struct DialogSearch {
+  std::string caption;
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<DialogSearch*>(param);
+  char className[64] = {};
+  ::GetClassNameA(window, className, sizeof className);
+  if (std::string(className) != "#32770" || !::IsWindowVisible(window)) {
+    return TRUE;
+  }
+  if (search->owner != nullptr && ::GetWindow(window, GW_OWNER) != search->owner) {
+    return TRUE;
+  }
+  if (search->caption == "*" || CaptionOf(window) == search->caption) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindDialog(DWORD threadId, const std::string& caption, HWND owner) {
+  DialogSearch search{caption, owner, nullptr};
+  ::EnumThreadWindows(threadId, MatchDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+struct EditSearch {
+  HWND found;
+};
+
+BOOL CALLBACK MatchFileNameEdit(HWND window, LPARAM param) {
+  char className[32] = {};
+  ::GetClassNameA(window, className, sizeof className);
+  if (std::string(className) == "Edit" && ::IsWindowVisible(window) &&
+      WindowText(window) == "digest.txt") {
+    reinterpret_cast<EditSearch*>(param)->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+} // namespace
+
+HWND WaitForDialog(DWORD threadId, const std::string& caption, HWND owner, DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    if (HWND found = FindDialog(threadId, caption, owner)) {
+      return found;
+    }
+    if (::GetTickCount() - start > timeoutMs) {
+      return nullptr;
+    }
+    Pause();
+  }
+}
+
+bool WaitUntilGone(HWND window, DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  while (::IsWindow(window)) {
+    if (::GetTickCount() - start > timeoutMs) {
+      return false;
+    }
+    Pause();
+  }
+  return true;
+}
+
+bool HasDialog(DWORD threadId, const std::string& caption) {
+  return FindDialog(threadId, caption, nullptr) != nullptr;
+}
+
+std::string WindowText(HWND window) {
+  int length = ::GetWindowTextLengthA(window);
+  if (length <= 0) {
+    return std::string();
+  }
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  int copied = ::GetWindowTextA(window, &text[0], length + 1);
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+std::string ControlText(HWND dialog, int id) {
+  return WindowText(::GetDlgItem(dialog, id));
+}
+
+void Click(HWND dialog, int id) {
+  ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+std::string AnswerMessageBox(DWORD threadId, const std::string& caption, int buttonId, HWND owner) {
+  HWND box = WaitForDialog(threadId, caption, owner);
+  if (box == nullptr) {
+    return "(no message box)";
+  }
+  std::string text = ControlText(box, 0xFFFF);
+  Click(box, buttonId);
+  WaitUntilGone(box);
+  return text;
+}
+
+RECT ChildRect(HWND dialog, int id) {
+  RECT rect{};
+  HWND child = ::GetDlgItem(dialog, id);
+  ::GetWindowRect(child, &rect);
+  ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+bool SaveThroughDialog(DWORD threadId, HWND owner, const std::string& path) {
+  HWND dialog = WaitForDialog(threadId, "Save As");
+  if (dialog == nullptr) {
+    ::EnumThreadWindows(
+        threadId,
+        [](HWND window, LPARAM) -> BOOL {
+          char className[64] = {};
+          ::GetClassNameA(window, className, sizeof className);
+          std::fprintf(stderr, "window %p class %s caption '%s' visible %d\n",
+                       static_cast<void*>(window), className, CaptionOf(window).c_str(),
+                       ::IsWindowVisible(window));
+          return TRUE;
+        },
+        0);
+    return false;
+  }
+  EditSearch search{nullptr};
+  const DWORD start = ::GetTickCount();
+  while (search.found == nullptr && ::GetTickCount() - start < kWaitMs) {
+    ::EnumChildWindows(dialog, MatchFileNameEdit, reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr) {
+      Pause();
+    }
+  }
+  if (search.found == nullptr) {
+    std::fprintf(stderr, "no file name field in the Save dialog\n");
+    ::EnumChildWindows(
+        dialog,
+        [](HWND window, LPARAM) -> BOOL {
+          char className[64] = {};
+          ::GetClassNameA(window, className, sizeof className);
+          std::fprintf(stderr, "child %d class %s text '%s' visible %d\n", ::GetDlgCtrlID(window),
+                       className, WindowText(window).c_str(), ::IsWindowVisible(window));
+          return TRUE;
+        },
+        0);
+    return false;
+  }
+  ::SendMessageA(search.found, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  Click(dialog, IDOK);
+  // The replace question, if the file exists, is owned by the Save dialog.
+  for (;;) {
+    if (!::IsWindow(dialog)) {
+      break;
+    }
+    if (HWND question = FindDialog(threadId, "*", dialog)) {
+      Click(question, IDYES);
+      WaitUntilGone(question);
+    }
+    if (::GetTickCount() - start > kWaitMs) {
+      std::fprintf(stderr, "the Save dialog stayed open\n");
+      ::EnumThreadWindows(
+          threadId,
+          [](HWND window, LPARAM) -> BOOL {
+            char className[64] = {};
+            ::GetClassNameA(window, className, sizeof className);
+            std::fprintf(stderr, "window %p class %s caption '%s' visible %d owner %p text '%s'\n",
+                         static_cast<void*>(window), className, CaptionOf(window).c_str(),
+                         ::IsWindowVisible(window),
+                         static_cast<void*>(::GetWindow(window, GW_OWNER)),
+                         WindowText(::GetDlgItem(window, 0xFFFF)).c_str());
+            return TRUE;
+          },
+          0);
+      return false;
+    }
+    Pause();
+  }
+  // The window thread writes the file before it takes this message from its modal loop.
+  ::SendMessageA(owner, WM_NULL, 0, 0);
+  return true;
+}
+
+std::string WaitForClipboardText(DWORD sequence, DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  while (::GetClipboardSequenceNumber() == sequence) {
+    if (::GetTickCount() - start > timeoutMs) {
+      return std::string();
+    }
+    Pause();
+  }
+  std::string text;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (::OpenClipboard(nullptr)) {
+      if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
+        if (const char* chars = static_cast<const char*>(::GlobalLock(data))) {
+          text = chars;
+          ::GlobalUnlock(data);
+        }
+      }
+      ::CloseClipboard();
+      break;
+    }
+    Pause();
+  }
+  return text;
+}
+
+MessageRecorder::MessageRecorder() {
+  g_recorder = this;
+  m_hook = ::SetWindowsHookExA(WH_CALLWNDPROC, HookProc, nullptr, ::GetCurrentThreadId());
+}
+
+MessageRecorder::~MessageRecorder() {
+  if (m_hook != nullptr) {
+    ::UnhookWindowsHookEx(m_hook);
+  }
+  g_recorder = nullptr;
+}
+
+LRESULT CALLBACK MessageRecorder::HookProc(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && g_recorder != nullptr) {
+    g_recorder->Store(*reinterpret_cast<const CWPSTRUCT*>(lParam));
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void MessageRecorder::Store(const CWPSTRUCT& message) {
+  Record record{};
+  record.window = message.hwnd;
+  record.message = message.message;
+  record.wParam = message.wParam;
+  record.lParam = message.lParam;
+  switch (message.message) {
+  case WM_SETTEXT:
+    if (message.lParam != 0) {
+      record.text = reinterpret_cast<const char*>(message.lParam);
+    }
+    break;
+  case PBM_SETPOS:
+  case PBM_SETRANGE:
+  case PBM_SETRANGE32: {
+    // Other controls take their own messages at these numbers.
+    char className[32] = {};
+    ::GetClassNameA(message.hwnd, className, sizeof className);
+    if (::lstrcmpiA(className, PROGRESS_CLASSA) != 0) {
+      return;
+    }
+    break;
+  }
+  case WM_SHOWWINDOW:
+    record.caption = CaptionOf(message.hwnd);
+    // Caption-less notices are told apart by their one line of text.
+    if (HWND child = ::GetWindow(message.hwnd, GW_CHILD)) {
+      record.text = WindowText(child);
+    }
+    break;
+  case WM_NOTIFY: {
+    const auto* header = reinterpret_cast<const NMHDR*>(message.lParam);
+    if (header == nullptr || header->code != EN_REQUESTRESIZE) {
+      return;
+    }
+    record.rect = reinterpret_cast<const REQRESIZE*>(header)->rc;
+    break;
+  }
+  default:
+    return;
+  }
+  record.tick = ::GetTickCount();
+  record.root = ::GetAncestor(message.hwnd, GA_ROOT);
+  record.topLevel = record.root == message.hwnd;
+  record.controlId = record.topLevel ? 0 : ::GetDlgCtrlID(message.hwnd);
+  std::function<void(const Record&)> gate;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_records.push_back(record);
+    gate = m_gate;
+  }
+  if (gate) {
+    gate(record);
+  }
+}
+
+std::vector<Record> MessageRecorder::Records() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_records;
+}
+
+std::vector<std::string> MessageRecorder::TextsOf(HWND root, int controlId) const {
+  std::vector<std::string> texts;
+  for (const Record& record : Records()) {
+    if (record.message == WM_SETTEXT && record.root == root && !record.topLevel &&
+        record.controlId == controlId) {
+      texts.push_back(record.text);
+    }
+  }
+  return texts;
+}
+
+std::vector<std::string> MessageRecorder::Titles() const {
+  std::vector<std::string> titles;
+  for (const Record& record : Records()) {
+    if (record.message == WM_SETTEXT && record.topLevel) {
+      titles.push_back(record.text);
+    }
+  }
+  return titles;
+}
+
+HWND MessageRecorder::WindowTitled(const std::string& prefix) const {
+  for (const Record& record : Records()) {
+    if (record.message == WM_SETTEXT && record.topLevel && record.text.rfind(prefix, 0) == 0) {
+      return record.window;
+    }
+  }
+  return nullptr;
+}
+
+std::vector<int> MessageRecorder::BarPositions() const {
+  std::vector<int> positions;
+  for (const Record& record : Records()) {
+    if (record.message == PBM_SETPOS) {
+      positions.push_back(static_cast<int>(record.wParam));
+    }
+  }
+  return positions;
+}
+
+std::string MessageRecorder::ControlSequence(HWND root) const {
+  std::string sequence;
+  for (const Record& record : Records()) {
+    if (record.root != root || record.topLevel)
+      continue;
+    std::string item;
+    if (record.message == WM_SETTEXT)
+      item = std::to_string(record.controlId) + ":" + record.text;
+    else if (record.message == PBM_SETPOS)
+      item = "pos:" + std::to_string(static_cast<int>(record.wParam));
+    else if (record.message == PBM_SETRANGE)
+      item = "range:" + std::to_string(LOWORD(record.lParam)) + "-" +
+             std::to_string(HIWORD(record.lParam));
+    else if (record.message == PBM_SETRANGE32)
+      item = "range32:" + std::to_string(record.wParam) + "-" + std::to_string(record.lParam);
+    else
+      continue;
+    sequence += (sequence.empty() ? "" : " | ") + item;
+  }
+  return sequence;
+}
+
+bool MessageRecorder::LastResizeRequest(RECT* rect) const {
+  bool found = false;
+  for (const Record& record : Records()) {
+    if (record.message == WM_NOTIFY) {
+      *rect = record.rect;
+      found = true;
+    }
+  }
+  return found;
+}
+
+void MessageRecorder::SetGate(std::function<void(const Record&)> gate) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_gate = std::move(gate);
+}
+
+} // namespace hashtest
