@@ -4,30 +4,13 @@
 
 namespace corvane {
 
-CComClassFactory::CComClassFactory(InstanceCreator creator) noexcept
-    : creator_(creator), section_(),
-      sectionCreated_(InitializeCriticalSectionAndSpinCount(&section_, 0) != FALSE) {}
-
-CComClassFactory::~CComClassFactory() {
-  if (sectionCreated_) {
-    DeleteCriticalSection(&section_);
-  }
-}
-
 HRESULT CComClassFactory::CreateFactory(InstanceCreator creator, REFIID riid, void** ppv) noexcept {
   if (ppv == nullptr) {
     return E_POINTER;
   }
   *ppv = nullptr;
-  if (creator == nullptr) {
-    return E_INVALIDARG;
-  }
   auto* factory = new CComClassFactory(creator);
   if (factory == nullptr) {
-    return E_OUTOFMEMORY;
-  }
-  if (!factory->sectionCreated_) {
-    delete factory;
     return E_OUTOFMEMORY;
   }
   HRESULT hr = factory->QueryInterface(riid, ppv);

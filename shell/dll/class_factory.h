@@ -23,13 +23,11 @@ public:
   STDMETHODIMP LockServer(BOOL lock) noexcept override;
 
 private:
-  explicit CComClassFactory(InstanceCreator creator) noexcept;
-  ~CComClassFactory();
+  explicit CComClassFactory(InstanceCreator creator) noexcept : creator_(creator) {}
+  ~CComClassFactory() = default;
 
   LONG refCount_ = 0;
   InstanceCreator creator_;
-  CRITICAL_SECTION section_;
-  bool sectionCreated_;
 };
 
 } // namespace corvane

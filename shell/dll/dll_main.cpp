@@ -12,18 +12,10 @@
 namespace corvane {
 namespace {
 
-const char* NoDescription() {
-  return nullptr;
-}
-const void* NoCategories() {
-  return nullptr;
-}
-void NoObjectMain(bool /*starting*/) {}
-
 ObjectMapEntry objectMap[] = {
     {&CLSID_CorvaneShell, &UpdateCorvaneShellRegistry, &CComClassFactory::CreateFactory,
-     &CorvaneShell::CreateInstance, nullptr, 0, &NoDescription, &NoCategories, &NoObjectMain},
-    {nullptr, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr},
+     &CorvaneShell::CreateInstance, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 } // namespace
@@ -33,7 +25,7 @@ using namespace corvane;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) noexcept {
   if (reason == DLL_PROCESS_ATTACH) {
-    ModuleStart(instance, objectMap, &LIBID_CORVANELib);
+    ModuleStart(instance, objectMap);
     DisableThreadLibraryCalls(instance);
   } else if (reason == DLL_PROCESS_DETACH) {
     ModuleTerminate();
@@ -56,7 +48,7 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid
   }
   *ppv = nullptr;
   for (ObjectMapEntry* entry = map; entry->clsid != nullptr; ++entry) {
-    if (entry->createClassObject == nullptr || !IsEqualCLSID(rclsid, *entry->clsid)) {
+    if (!IsEqualCLSID(rclsid, *entry->clsid)) {
       continue;
     }
     auto** slot = reinterpret_cast<void**>(&entry->classFactory);

@@ -15,7 +15,6 @@ struct Module {
   LONG lockCount;
   HINSTANCE instance;
   ObjectMapEntry* objectMap;
-  const GUID* libId;
   HANDLE heap;
   CRITICAL_SECTION typeInfoLock;
   bool typeInfoLockCreated;
@@ -28,10 +27,9 @@ Module module;
 
 } // namespace
 
-void ModuleStart(HINSTANCE instance, ObjectMapEntry* objectMap, const GUID* libId) noexcept {
+void ModuleStart(HINSTANCE instance, ObjectMapEntry* objectMap) noexcept {
   module.instance = instance;
   module.objectMap = objectMap;
-  module.libId = libId;
   module.lockCount = 0;
   module.termList = nullptr;
   module.typeInfoLockCreated = InitializeCriticalSectionAndSpinCount(&module.typeInfoLock, 0);
@@ -39,9 +37,6 @@ void ModuleStart(HINSTANCE instance, ObjectMapEntry* objectMap, const GUID* libI
   if (!module.typeInfoLockCreated || !module.objectMapLockCreated) {
     ModuleTerminate();
     return;
-  }
-  for (ObjectMapEntry* entry = objectMap; entry != nullptr && entry->clsid != nullptr; ++entry) {
-    entry->objectMain(true);
   }
   module.heap = HeapCreate(0, 0, 0);
   if (module.heap == nullptr) {
@@ -58,7 +53,6 @@ void ModuleTerminate() noexcept {
       entry->classFactory = nullptr;
       factory->Release();
     }
-    entry->objectMain(false);
   }
   module.objectMap = nullptr;
   if (module.objectMapLockCreated) {
@@ -87,9 +81,6 @@ HINSTANCE ModuleInstance() noexcept {
 ObjectMapEntry* ModuleObjectMap() noexcept {
   return module.objectMap;
 }
-const GUID* ModuleLibId() noexcept {
-  return module.libId;
-}
 
 LONG ModuleLock() noexcept {
   return InterlockedIncrement(&module.lockCount);
@@ -106,16 +97,6 @@ void* ModuleAlloc(std::size_t size) noexcept {
     return nullptr;
   }
   return HeapAlloc(module.heap, 0, size != 0 ? size : 1);
-}
-
-void* ModuleRealloc(void* block, std::size_t size) noexcept {
-  if (block == nullptr) {
-    return ModuleAlloc(size);
-  }
-  if (module.heap == nullptr) {
-    return nullptr;
-  }
-  return HeapReAlloc(module.heap, 0, block, size != 0 ? size : 1);
 }
 
 void ModuleFree(void* block) noexcept {

@@ -20,21 +20,16 @@ struct ObjectMapEntry {
   HRESULT (*updateRegistry)(BOOL registering);
   ClassObjectCreator createClassObject;
   InstanceCreator createInstance;
-  IUnknown* classFactory;       // cached; the map holds one reference
-  DWORD registrationCookie;     // unused by an in-process server
-  const char* (*description)(); // null result: no description
-  const void* (*categoryMap)(); // null result: no component categories
-  void (*objectMain)(bool starting);
+  IUnknown* classFactory; // cached; the map holds one reference
 };
 
 // Process attach and detach.
-void ModuleStart(HINSTANCE instance, ObjectMapEntry* objectMap, const GUID* libId) noexcept;
+void ModuleStart(HINSTANCE instance, ObjectMapEntry* objectMap) noexcept;
 void ModuleTerminate() noexcept;
 
 HINSTANCE ModuleInstance() noexcept;
 // Null before start and after termination.
 ObjectMapEntry* ModuleObjectMap() noexcept;
-const GUID* ModuleLibId() noexcept;
 
 LONG ModuleLock() noexcept;
 LONG ModuleUnlock() noexcept;
@@ -42,7 +37,6 @@ LONG ModuleLockCount() noexcept;
 
 // Every object of the module lives in the private heap; null when it cannot be had.
 void* ModuleAlloc(std::size_t size) noexcept;
-void* ModuleRealloc(void* block, std::size_t size) noexcept;
 void ModuleFree(void* block) noexcept;
 
 // Re-entrant: guards the type information and the termination list.

@@ -89,17 +89,8 @@ void UnregisterModuleTypeLib() noexcept {
   if (FAILED(typeLib->GetLibAttr(&attributes)) || attributes == nullptr) {
     return;
   }
-  // Looked up at run time: older systems lack it, and then the library stays registered.
-  using UnRegisterTypeLibFunction = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
-  ScopedModule oleaut(LoadLibraryA("oleaut32.dll"));
-  if (oleaut) {
-    auto unregister = reinterpret_cast<UnRegisterTypeLibFunction>(
-        reinterpret_cast<void*>(GetProcAddress(oleaut.Get(), "UnRegisterTypeLib")));
-    if (unregister != nullptr) {
-      unregister(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
-                 attributes->lcid, attributes->syskind);
-    }
-  }
+  UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                    attributes->lcid, attributes->syskind);
   typeLib->ReleaseTLibAttr(attributes);
 }
 
@@ -120,18 +111,11 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() noexcept {
     return E_UNEXPECTED;
   }
   for (ObjectMapEntry* entry = map; entry->clsid != nullptr; ++entry) {
-    if (entry->description != nullptr && entry->description() != nullptr) {
-      continue;
-    }
-    if (entry->updateRegistry == nullptr) {
-      continue;
-    }
     // A failed script has already removed what it wrote.
     const HRESULT result = entry->updateRegistry(TRUE);
     if (FAILED(result)) {
       return result;
     }
-    // No class here has component categories to register.
   }
   return RegisterModuleTypeLib();
 }
@@ -140,12 +124,7 @@ extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() noexcept {
   ObjectMapEntry* map = ModuleObjectMap();
   if (map != nullptr) {
     for (ObjectMapEntry* entry = map; entry->clsid != nullptr; ++entry) {
-      if (entry->description != nullptr && entry->description() != nullptr) {
-        continue;
-      }
-      if (entry->updateRegistry != nullptr) {
-        entry->updateRegistry(FALSE);
-      }
+      entry->updateRegistry(FALSE);
     }
   }
   UnregisterModuleTypeLib();
