@@ -4,10 +4,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-#if defined(_WIN32)
-#include <windows.h>
-#endif
-
 namespace corvane {
 
 namespace {
@@ -29,14 +25,6 @@ void Trace(const char* format, ...) noexcept {
 
 void SetTraceSink(TraceSink sink) noexcept {
   traceSink.store(sink, std::memory_order_relaxed);
-}
-
-void DebugOutputSink(const char* text) noexcept {
-#if defined(_WIN32)
-  OutputDebugStringA(text);
-#else
-  std::fputs(text, stderr);
-#endif
 }
 
 } // namespace corvane

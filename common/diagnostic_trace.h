@@ -16,7 +16,4 @@ void Trace(const char* format, ...) noexcept
 // Null switches tracing off again.
 void SetTraceSink(TraceSink sink) noexcept;
 
-// The debugger output on Windows, standard error elsewhere.
-void DebugOutputSink(const char* text) noexcept;
-
 } // namespace corvane

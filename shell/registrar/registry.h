@@ -40,9 +40,7 @@ inline constexpr std::uint32_t kErrorSuccess = 0;
 inline constexpr std::uint32_t kErrorFileNotFound = 2;
 inline constexpr std::uint32_t kErrorAccessDenied = 5;
 inline constexpr std::uint32_t kErrorInvalidHandle = 6;
-inline constexpr std::uint32_t kErrorOutOfMemory = 14;
 inline constexpr std::uint32_t kErrorInvalidParameter = 87;
-inline constexpr std::uint32_t kErrorBufferOverflow = 111;
 inline constexpr std::uint32_t kErrorNoMoreItems = 259;
 inline constexpr std::uint32_t kErrorKeyDeleted = 1018;
 
@@ -66,7 +64,6 @@ public:
                                  std::uint32_t size) = 0;
   virtual std::uint32_t QueryCounts(RegKey key, std::uint32_t* subkeys, std::uint32_t* values) = 0;
   virtual std::uint32_t EnumKeyName(RegKey key, std::uint32_t index, std::string* name) = 0;
-  virtual std::uint32_t EnumValueName(RegKey key, std::uint32_t index, std::string* name) = 0;
 };
 
 // Closes its key through the registry it came from.

@@ -111,17 +111,6 @@ std::uint32_t Win32Registry::EnumKeyName(RegKey key, std::uint32_t index, std::s
   return static_cast<std::uint32_t>(error);
 }
 
-std::uint32_t Win32Registry::EnumValueName(RegKey key, std::uint32_t index, std::string* name) {
-  std::vector<char> buffer(4096);
-  DWORD length = static_cast<DWORD>(buffer.size());
-  const LONG error =
-      RegEnumValueA(ToHKey(key), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
-  if (error == ERROR_SUCCESS) {
-    name->assign(buffer.data(), length);
-  }
-  return static_cast<std::uint32_t>(error);
-}
-
 bool IsAnsiLeadByte(unsigned char byte) {
   return IsDBCSLeadByte(byte) != FALSE;
 }

@@ -18,7 +18,6 @@ public:
                          std::uint32_t size) override;
   std::uint32_t QueryCounts(RegKey key, std::uint32_t* subkeys, std::uint32_t* values) override;
   std::uint32_t EnumKeyName(RegKey key, std::uint32_t index, std::string* name) override;
-  std::uint32_t EnumValueName(RegKey key, std::uint32_t index, std::string* name) override;
 };
 
 // Lead bytes of the ANSI code page, for the registrar's character stepping.

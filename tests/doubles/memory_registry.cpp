@@ -272,19 +272,6 @@ std::uint32_t MemoryRegistry::EnumKeyName(RegKey key, std::uint32_t index, std::
   return kErrorSuccess;
 }
 
-std::uint32_t MemoryRegistry::EnumValueName(RegKey key, std::uint32_t index, std::string* name) {
-  std::shared_ptr<Node> node;
-  const std::uint32_t error = Resolve(key, kKeyQueryValue, &node);
-  if (error != kErrorSuccess) {
-    return error;
-  }
-  if (index >= node->values.size()) {
-    return kErrorNoMoreItems;
-  }
-  *name = node->values[index].name;
-  return kErrorSuccess;
-}
-
 void MemoryRegistry::PlantFailure(Operation operation, const std::string& target,
                                   std::uint32_t error) {
   planted_.push_back(Planted{operation, target, error});

@@ -38,7 +38,6 @@ public:
                          std::uint32_t size) override;
   std::uint32_t QueryCounts(RegKey key, std::uint32_t* subkeys, std::uint32_t* values) override;
   std::uint32_t EnumKeyName(RegKey key, std::uint32_t index, std::string* name) override;
-  std::uint32_t EnumValueName(RegKey key, std::uint32_t index, std::string* name) override;
 
   // Makes every `operation` on a key whose path (like "HKCR\Abc\Def") or value whose name equals
   // `target`, without case, fail with `error`.
