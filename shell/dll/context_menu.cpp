@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include "common/hash_mode.h"
 #include "shell/dll/corvane_shell.h"
 #include "shell/dll/dropped_path.h"
 #include "win32/scoped.h"
@@ -12,21 +13,33 @@ namespace corvane {
 namespace {
 
 struct Command {
+  HashMode mode;
   const char* menuText;
   const char* helpText;
 };
 
-const Command commands[CorvaneShell::kCommandCount] = {
-    {"Calculate &MD5 Hash", "Compute MD5 Hash"},
-    {"Calculate &SHA-1 Hash", "Compute SHA-1 Hash"},
-    {"&Verify MD5 Hash", "Verify MD5 Hash"},
-    {"Verify SHA-1 &Hash", "Verify SHA-1 Hash"},
+constexpr Command kCommands[CorvaneShell::kCommandCount] = {
+    {HashMode::ComputeMd5, "Calculate &MD5 Hash", "Compute MD5 Hash"},
+    {HashMode::ComputeSha1, "Calculate &SHA-1 Hash", "Compute SHA-1 Hash"},
+    {HashMode::VerifyMd5, "&Verify MD5 Hash", "Verify MD5 Hash"},
+    {HashMode::VerifySha1, "Verify SHA-1 &Hash", "Verify SHA-1 Hash"},
 };
+
+constexpr bool ModesAreOffsets() {
+  for (UINT i = 0; i < CorvaneShell::kCommandCount; ++i) {
+    if (static_cast<UINT>(kCommands[i].mode) != i) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(ModesAreOffsets(), "the hash module takes the offset of the picked item as its mode");
 
 constexpr char kHashModuleKey[] = "Software\\Corvane 2004";
 // The path plus its NUL; a value that fills it without a NUL is not a path.
 constexpr DWORD kHashModulePathSize = 259;
 
+// The export takes the mode as a plain integer.
 using HashFunction = void (*)(const char* pathList, int mode);
 
 void ShowError(const char* text) noexcept {
@@ -136,7 +149,7 @@ STDMETHODIMP CorvaneShell::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idC
     return HRESULT_FROM_WIN32(GetLastError());
   }
   for (UINT i = 0; i < kCommandCount; ++i) {
-    if (!InsertMenuA(popup, i, MF_BYPOSITION | MF_STRING, idCmdFirst + i, commands[i].menuText)) {
+    if (!InsertMenuA(popup, i, MF_BYPOSITION | MF_STRING, idCmdFirst + i, kCommands[i].menuText)) {
       const HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
       DestroyMenu(popup);
       return hr;
@@ -160,7 +173,7 @@ STDMETHODIMP CorvaneShell::GetCommandString(UINT_PTR idCmd, UINT type, UINT* /*r
   if (name == nullptr || cchMax == 0) {
     return E_INVALIDARG;
   }
-  const char* text = commands[idCmd].helpText;
+  const char* text = kCommands[idCmd].helpText;
   if (type & GCS_UNICODE) {
     wchar_t wide[64];
     if (MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 64) == 0) {
@@ -181,10 +194,11 @@ STDMETHODIMP CorvaneShell::InvokeCommand(CMINVOKECOMMANDINFO* info) noexcept {
   if (!IS_INTRESOURCE(verb)) {
     return E_INVALIDARG;
   }
-  const UINT command = LOWORD(verb);
-  if (command >= kCommandCount) {
+  const UINT offset = LOWORD(verb);
+  if (offset >= kCommandCount) {
     return E_INVALIDARG;
   }
+  const HashMode mode = kCommands[offset].mode;
   // Nothing selected (no Initialize that found a path): there is nothing to hash.
   if (pathList_.Empty()) {
     return S_OK;
@@ -208,7 +222,7 @@ STDMETHODIMP CorvaneShell::InvokeCommand(CMINVOKECOMMANDINFO* info) noexcept {
     return S_OK;
   }
   pathList_.CutFinalLineFeed();
-  hash(pathList_.Text(), static_cast<int>(command));
+  hash(pathList_.Text(), static_cast<int>(mode));
   return S_OK;
 }
 

@@ -13,7 +13,7 @@ struct InterfaceMapEntry {
 };
 
 // IUnknown is answered before the search, with table 0.
-const InterfaceMapEntry interfaceMap[] = {
+const InterfaceMapEntry kInterfaceMap[] = {
     {&IID_ICorvaneShell, 0},
     {&IID_IDispatch, 0},
     {&IID_IShellExtInit, 1},
@@ -116,7 +116,7 @@ HRESULT CorvaneShell::InternalQueryInterface(REFIID riid, void** ppv) noexcept {
   if (IsEqualIID(riid, IID_IUnknown)) {
     table = Table(0);
   } else {
-    for (const InterfaceMapEntry& entry : interfaceMap) {
+    for (const InterfaceMapEntry& entry : kInterfaceMap) {
       if (IsEqualIID(riid, *entry.iid)) {
         table = Table(entry.table);
         break;
