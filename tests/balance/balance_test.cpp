@@ -15,6 +15,7 @@
 #include "tests/support/shell_host.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
+#include "tools/explorer/hdrop_data_object.h"
 
 namespace corvane::test {
 namespace {
@@ -134,7 +135,8 @@ public:
     if (FAILED(factory->CreateInstance(nullptr, IID_IShellExtInit, init.ReceiveVoid())))
       return false;
     factory.Reset();
-    ComPtr<IDataObject> data = MakeDropDataObject(selection);
+    ComPtr<IDataObject> data;
+    *data.Receive() = HDropDataObject::Create(selection);
     if (init->Initialize(nullptr, data.Get(), nullptr) != S_OK)
       return false;
     ComPtr<IContextMenu> menu;

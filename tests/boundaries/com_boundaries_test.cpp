@@ -14,63 +14,10 @@
 
 #include "shell/dll/identifiers.h"
 #include "tests/support/shell_host.h"
+#include "tools/explorer/hdrop_data_object.h"
 
 namespace corvane::test {
 namespace {
-
-// Serves exactly the given bytes as CF_HDROP, whatever they claim.
-class RawDropDataObject final : public IDataObject {
-public:
-  explicit RawDropDataObject(std::vector<char> block) : block_(std::move(block)) {}
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
-    if (ppv == nullptr)
-      return E_POINTER;
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDataObject))
-      return E_NOINTERFACE;
-    *ppv = static_cast<IDataObject*>(this);
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() noexcept override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() noexcept override {
-    const ULONG left = --refs_;
-    if (left == 0)
-      delete this;
-    return left;
-  }
-  STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) noexcept override {
-    if (format == nullptr || medium == nullptr || format->cfFormat != CF_HDROP)
-      return DV_E_FORMATETC;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, block_.empty() ? 1 : block_.size());
-    if (memory == nullptr)
-      return E_OUTOFMEMORY;
-    if (!block_.empty()) {
-      std::memcpy(GlobalLock(memory), block_.data(), block_.size());
-      GlobalUnlock(memory);
-    }
-    medium->tymed = TYMED_HGLOBAL;
-    medium->hGlobal = memory;
-    medium->pUnkForRelease = nullptr;
-    return S_OK;
-  }
-  STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) noexcept override { return E_NOTIMPL; }
-  STDMETHODIMP QueryGetData(FORMATETC*) noexcept override { return E_NOTIMPL; }
-  STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) noexcept override { return E_NOTIMPL; }
-  STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) noexcept override { return E_NOTIMPL; }
-  STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) noexcept override { return E_NOTIMPL; }
-  STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) noexcept override {
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP DUnadvise(DWORD) noexcept override { return E_NOTIMPL; }
-  STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) noexcept override { return E_NOTIMPL; }
-
-private:
-  ~RawDropDataObject() = default;
-  std::vector<char> block_;
-  ULONG refs_ = 1;
-};
 
 std::vector<char> Header(DWORD pFiles, BOOL wide) {
   std::vector<char> block(sizeof(DROPFILES));
@@ -84,12 +31,10 @@ void Append(std::vector<char>& block, const std::string& bytes) {
   block.insert(block.end(), bytes.begin(), bytes.end());
 }
 
-HRESULT InitializeWithBlock(IContextMenu* menu, std::vector<char> block) {
-  ComPtr<IShellExtInit> init;
-  EXPECT_EQ(S_OK, menu->QueryInterface(IID_IShellExtInit, init.ReceiveVoid()));
+HRESULT InitializeWithBlock(IContextMenu* menu, const std::vector<char>& block) {
   ComPtr<IDataObject> data;
-  *data.Receive() = new RawDropDataObject(std::move(block));
-  return init->Initialize(nullptr, data.Get(), nullptr);
+  *data.Receive() = HDropDataObject::FromBlock(std::string(block.begin(), block.end()));
+  return InitializeWithData(menu, data.Get());
 }
 
 TEST(ComBoundaries, NullPointersAreRefusedWithAClearResult) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/shell_host.h"
+#include "tools/explorer/hdrop_data_object.h"
 
 namespace corvane::test {
 namespace {
@@ -196,7 +197,9 @@ TEST_F(ContextMenu, AFailedInitializeKeepsThePreviousList) {
   ComPtr<IShellExtInit> init;
   ASSERT_EQ(S_OK, menu->QueryInterface(IID_IShellExtInit, init.ReceiveVoid()));
   ASSERT_EQ(S_OK, InitializeWith(menu.Get(), {"C:\\kept.txt"}));
-  EXPECT_EQ(S_OK, init->Initialize(nullptr, MakeRefusingDataObject().Get(), nullptr));
+  ComPtr<IDataObject> refusing;
+  *refusing.Receive() = HDropDataObject::Empty();
+  EXPECT_EQ(S_OK, init->Initialize(nullptr, refusing.Get(), nullptr));
   EXPECT_EQ(S_OK, init->Initialize(nullptr, nullptr, nullptr));
   EXPECT_EQ(S_OK, RunCommand(menu.Get(), 2).result);
   EXPECT_EQ("C:\\kept.txt", recorder.Take().list);

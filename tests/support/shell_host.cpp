@@ -7,124 +7,18 @@
 #include <sstream>
 
 #include "shell/dll/identifiers.h"
+#include "tools/explorer/hdrop_data_object.h"
 
 namespace corvane::test {
 namespace {
 
 constexpr char kHashModuleKey[] = "Software\\Corvane 2004";
 
-class DropDataObject final : public IDataObject {
-public:
-  explicit DropDataObject(std::vector<char> block, bool refuse)
-      : block_(std::move(block)), refuse_(refuse) {}
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
-    if (ppv == nullptr) {
-      return E_POINTER;
-    }
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDataObject)) {
-      return E_NOINTERFACE;
-    }
-    *ppv = static_cast<IDataObject*>(this);
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() noexcept override { return InterlockedIncrement(&refCount_); }
-  STDMETHODIMP_(ULONG) Release() noexcept override {
-    const LONG count = InterlockedDecrement(&refCount_);
-    if (count == 0) {
-      delete this;
-    }
-    return static_cast<ULONG>(count);
-  }
-
-  STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) noexcept override {
-    if (format == nullptr || medium == nullptr) {
-      return E_INVALIDARG;
-    }
-    if (refuse_ || format->cfFormat != CF_HDROP || !(format->tymed & TYMED_HGLOBAL) ||
-        format->dwAspect != DVASPECT_CONTENT) {
-      return DV_E_FORMATETC;
-    }
-    ScopedHGlobal memory(GlobalAlloc(GMEM_MOVEABLE, block_.size()));
-    if (memory.Get() == nullptr) {
-      return E_OUTOFMEMORY;
-    }
-    {
-      ScopedGlobalLock lock(memory.Get());
-      std::memcpy(lock.Get(), block_.data(), block_.size());
-    }
-    medium->tymed = TYMED_HGLOBAL;
-    medium->hGlobal = memory.Release();
-    medium->pUnkForRelease = nullptr;
-    return S_OK;
-  }
-  STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) noexcept override { return E_NOTIMPL; }
-  STDMETHODIMP QueryGetData(FORMATETC* format) noexcept override {
-    return format != nullptr && format->cfFormat == CF_HDROP ? S_OK : DV_E_FORMATETC;
-  }
-  STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) noexcept override {
-    if (out != nullptr) {
-      out->ptd = nullptr;
-    }
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) noexcept override { return E_NOTIMPL; }
-  STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC** out) noexcept override {
-    if (out != nullptr) {
-      *out = nullptr;
-    }
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) noexcept override {
-    return OLE_E_ADVISENOTSUPPORTED;
-  }
-  STDMETHODIMP DUnadvise(DWORD) noexcept override { return OLE_E_ADVISENOTSUPPORTED; }
-  STDMETHODIMP EnumDAdvise(IEnumSTATDATA** out) noexcept override {
-    if (out != nullptr) {
-      *out = nullptr;
-    }
-    return OLE_E_ADVISENOTSUPPORTED;
-  }
-
-private:
-  ~DropDataObject() = default;
-
-  LONG refCount_ = 1;
-  std::vector<char> block_;
-  bool refuse_;
-};
-
-template <typename Char>
-std::vector<char> BuildDropFiles(const std::vector<std::basic_string<Char>>& paths) {
-  std::vector<char> block(sizeof(DROPFILES));
-  auto* header = reinterpret_cast<DROPFILES*>(block.data());
-  header->pFiles = sizeof(DROPFILES);
-  header->fWide = sizeof(Char) > 1;
-  const auto add = [&block](const Char* text, size_t count) {
-    const char* bytes = reinterpret_cast<const char*>(text);
-    block.insert(block.end(), bytes, bytes + count * sizeof(Char));
-  };
-  const Char nul[2] = {};
-  for (const std::basic_string<Char>& path : paths) {
-    add(path.c_str(), path.size() + 1);
-  }
-  // The list ends with an empty name; without any names that is two NULs.
-  add(nul, paths.empty() ? 2 : 1);
-  return block;
-}
-
 template <typename Char>
 HRESULT InitializeWithNames(IContextMenu* menu, const std::vector<std::basic_string<Char>>& paths) {
-  ComPtr<IShellExtInit> init;
-  HRESULT hr = menu->QueryInterface(IID_IShellExtInit, init.ReceiveVoid());
-  if (FAILED(hr)) {
-    return hr;
-  }
   ComPtr<IDataObject> data;
-  *data.Receive() = new DropDataObject(BuildDropFiles(paths), false);
-  return init->Initialize(nullptr, data.Get(), nullptr);
+  *data.Receive() = HDropDataObject::Create(paths);
+  return InitializeWithData(menu, data.Get());
 }
 
 } // namespace
@@ -158,18 +52,6 @@ std::string NoHashStandInPath() {
   return BinDir() + "no_hash_stand_in.dll";
 }
 
-ComPtr<IDataObject> MakeDropDataObject(const std::vector<std::string>& paths) {
-  ComPtr<IDataObject> object;
-  *object.Receive() = new DropDataObject(BuildDropFiles(paths), false);
-  return object;
-}
-
-ComPtr<IDataObject> MakeRefusingDataObject() {
-  ComPtr<IDataObject> object;
-  *object.Receive() = new DropDataObject({}, true);
-  return object;
-}
-
 ComPtr<IContextMenu> CreateContextMenu() {
   ComPtr<IClassFactory> factory;
   ComPtr<IContextMenu> menu;
@@ -180,6 +62,15 @@ ComPtr<IContextMenu> CreateContextMenu() {
   }
   factory->CreateInstance(nullptr, IID_IContextMenu, menu.ReceiveVoid());
   return menu;
+}
+
+HRESULT InitializeWithData(IContextMenu* menu, IDataObject* data) {
+  ComPtr<IShellExtInit> init;
+  const HRESULT hr = menu->QueryInterface(IID_IShellExtInit, init.ReceiveVoid());
+  if (FAILED(hr)) {
+    return hr;
+  }
+  return init->Initialize(nullptr, data, nullptr);
 }
 
 HRESULT InitializeWith(IContextMenu* menu, const std::vector<std::string>& paths) {

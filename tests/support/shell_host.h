@@ -28,14 +28,11 @@ const CorvaneDll& Corvane();
 // Folder of the test program (where the DLLs are built), with its final backslash.
 std::string BinDir();
 
-// A data object serving the paths as CF_HDROP: a DROPFILES block of ANSI names in global memory,
-// handed out as a fresh copy on every GetData.
-ComPtr<IDataObject> MakeDropDataObject(const std::vector<std::string>& paths);
-// A data object that has no CF_HDROP to give.
-ComPtr<IDataObject> MakeRefusingDataObject();
-
 // A CorvaneShell from the class factory.
 ComPtr<IContextMenu> CreateContextMenu();
+// IShellExtInit::Initialize with the data object.
+HRESULT InitializeWithData(IContextMenu* menu, IDataObject* data);
+// The same with a data object serving the ANSI names as CF_HDROP.
 HRESULT InitializeWith(IContextMenu* menu, const std::vector<std::string>& paths);
 // The same with UTF-16 names, as Explorer sends them.
 HRESULT InitializeWith(IContextMenu* menu, const std::vector<std::wstring>& paths);

@@ -9,21 +9,47 @@
 
 namespace corvane {
 
-IDataObject* HDropDataObject::Create(const std::vector<std::wstring>& paths) noexcept {
+namespace {
+
+template <typename Char> std::string DropFiles(const std::vector<std::basic_string<Char>>& paths) {
+  DROPFILES header = {};
+  header.pFiles = sizeof(DROPFILES);
+  header.fWide = sizeof(Char) > 1;
+  std::string block(reinterpret_cast<const char*>(&header), sizeof header);
+  for (const std::basic_string<Char>& path : paths) {
+    block.append(reinterpret_cast<const char*>(path.c_str()), (path.size() + 1) * sizeof(Char));
+  }
+  // The empty name that ends the list; without any names that is two NULs.
+  block.append((paths.empty() ? 2 : 1) * sizeof(Char), '\0');
+  return block;
+}
+
+} // namespace
+
+template <typename Char>
+IDataObject*
+HDropDataObject::FromPaths(const std::vector<std::basic_string<Char>>& paths) noexcept {
   try {
-    DROPFILES header = {};
-    header.pFiles = sizeof(DROPFILES);
-    header.fWide = TRUE;
-    std::string block(reinterpret_cast<const char*>(&header), sizeof header);
-    for (const std::wstring& path : paths) {
-      block.append(reinterpret_cast<const char*>(path.c_str()),
-                   (path.size() + 1) * sizeof(wchar_t));
-    }
-    block.append(sizeof(wchar_t), '\0');
-    return new HDropDataObject(std::move(block));
+    return new HDropDataObject(DropFiles(paths), true);
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
+}
+
+IDataObject* HDropDataObject::Create(const std::vector<std::wstring>& paths) noexcept {
+  return FromPaths(paths);
+}
+
+IDataObject* HDropDataObject::Create(const std::vector<std::string>& paths) noexcept {
+  return FromPaths(paths);
+}
+
+IDataObject* HDropDataObject::FromBlock(std::string block) noexcept {
+  return new (std::nothrow) HDropDataObject(std::move(block), true);
+}
+
+IDataObject* HDropDataObject::Empty() noexcept {
+  return new (std::nothrow) HDropDataObject(std::string(), false);
 }
 
 STDMETHODIMP HDropDataObject::QueryInterface(REFIID iid, void** object) noexcept {
@@ -59,7 +85,8 @@ STDMETHODIMP HDropDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) noex
   if (supported != S_OK) {
     return supported;
   }
-  ScopedHGlobal memory(GlobalAlloc(GMEM_MOVEABLE, block_.size()));
+  // A block of no bytes still gets memory of its own: a zero-sized one could not be locked.
+  ScopedHGlobal memory(GlobalAlloc(GMEM_MOVEABLE, block_.empty() ? 1 : block_.size()));
   if (memory.Get() == nullptr) {
     return E_OUTOFMEMORY;
   }
@@ -84,7 +111,7 @@ STDMETHODIMP HDropDataObject::QueryGetData(FORMATETC* format) noexcept {
   if (format == nullptr) {
     return E_INVALIDARG;
   }
-  if (format->cfFormat != CF_HDROP) {
+  if (format->cfFormat != CF_HDROP || !hasDrop_) {
     return DV_E_FORMATETC;
   }
   if (format->dwAspect != DVASPECT_CONTENT) {
@@ -119,7 +146,7 @@ STDMETHODIMP HDropDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** en
     return E_NOTIMPL;
   }
   FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  return SHCreateStdEnumFmtEtc(1, &format, enumerator);
+  return SHCreateStdEnumFmtEtc(hasDrop_ ? 1 : 0, &format, enumerator);
 }
 
 STDMETHODIMP HDropDataObject::DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) noexcept {

@@ -9,12 +9,19 @@
 
 namespace corvane {
 
-// Serves the files as Explorer does: a DROPFILES block of UTF-16 paths in an HGLOBAL (TYMED_HGLOBAL
-// only). Every GetData hands out a fresh copy, which the receiver releases with ReleaseStgMedium.
+// Serves a DROPFILES block in an HGLOBAL (TYMED_HGLOBAL only). Every GetData hands out a fresh
+// copy, which the receiver releases with ReleaseStgMedium.
 class HDropDataObject final : public IDataObject {
 public:
-  // Returns a new object with one reference, or null when out of memory.
+  // Each returns a new object with one reference, or null when out of memory.
+  // The files as Explorer names them: UTF-16 paths.
   static IDataObject* Create(const std::vector<std::wstring>& paths) noexcept;
+  // The files with 8-bit names in the ANSI code page, as older shells name them.
+  static IDataObject* Create(const std::vector<std::string>& paths) noexcept;
+  // Exactly these bytes as the drop, whatever they claim about themselves.
+  static IDataObject* FromBlock(std::string block) noexcept;
+  // A data object with no drop to give: every request for CF_HDROP is refused.
+  static IDataObject* Empty() noexcept;
 
   STDMETHODIMP QueryInterface(REFIID iid, void** object) noexcept override;
   STDMETHODIMP_(ULONG) AddRef() noexcept override;
@@ -32,12 +39,16 @@ public:
   STDMETHODIMP EnumDAdvise(IEnumSTATDATA** enumerator) noexcept override;
 
 private:
-  explicit HDropDataObject(std::string block) : block_(std::move(block)) {}
+  template <typename Char>
+  static IDataObject* FromPaths(const std::vector<std::basic_string<Char>>& paths) noexcept;
+
+  HDropDataObject(std::string block, bool hasDrop) : block_(std::move(block)), hasDrop_(hasDrop) {}
   ~HDropDataObject() = default;
 
   LONG references_ = 1;
-  // DROPFILES header followed by the NUL-separated UTF-16 paths and a final NUL.
+  // DROPFILES header followed by the NUL-separated paths and an empty one that ends the list.
   std::string block_;
+  bool hasDrop_;
 };
 
 } // namespace corvane
