@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/window_probe.h"
+#include "tools/explorer/text_lines.h"
 
 namespace corvane::test {
 namespace {
@@ -100,7 +101,7 @@ protected:
       return {};
     }
     EXPECT_EQ(ClassOf(GetDlgItem(results, kReportView)).rfind("RICHEDIT", 0), 0u);
-    std::vector<std::string> lines = LinesOf(TextOf(GetDlgItem(results, kReportView)));
+    std::vector<std::string> lines = TextLines(TextOf(GetDlgItem(results, kReportView)));
     Press(results, IDOK);
     EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();
     return lines;
@@ -213,7 +214,7 @@ TEST_F(HostTest, ContextMenuOffersTheSubmenuAndRunsThePickedCommand) {
   }
   HWND results = WaitForCaption(host.Id(), kProduct, kReportView);
   ASSERT_NE(results, nullptr) << "no results window";
-  EXPECT_EQ(LinesOf(TextOf(GetDlgItem(results, kReportView))),
+  EXPECT_EQ(TextLines(TextOf(GetDlgItem(results, kReportView))),
             std::vector<std::string>{"900150983cd24fb0d6963f7d28e17f72    abc.txt"});
   Press(results, IDOK);
   EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();
@@ -248,7 +249,7 @@ TEST_F(HostTest, DrivenRunPrintsTheReportAndCapturesBothWindows) {
   ChildProcess host;
   ASSERT_TRUE(host.Start(Host(), {"--command", "sha1", "--drive", shots, File("abc.txt")}));
   EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();
-  EXPECT_EQ(LinesOf(host.Output()),
+  EXPECT_EQ(TextLines(host.Output()),
             std::vector<std::string>{"a9993e364706816aba3e25717850c26c9cd0d89d    abc.txt"});
   for (const char* name : {"progress.bmp", "results.bmp"}) {
     WIN32_FILE_ATTRIBUTE_DATA facts = {};

@@ -1,6 +1,6 @@
 #include "tests/support/window_probe.h"
 
-#include "tools/explorer/text_lines.h"
+#include "win32/scoped.h"
 
 namespace corvane::test {
 namespace {
@@ -199,22 +199,14 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
-std::vector<std::string> LinesOf(const std::string& text) {
-  return TextLines(text);
-}
-
 void Press(HWND dialog, int buttonId) {
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
 }
 
 bool KeyExists(HKEY root, const char* path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-    return false;
-  }
-  RegCloseKey(key);
-  return true;
+  ScopedRegKey key;
+  return RegOpenKeyExA(root, path, 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
 }
 
 } // namespace corvane::test

@@ -55,8 +55,6 @@ HWND WaitForCaption(DWORD processId, const std::string& caption, int controlId =
 // text to itself otherwise).
 std::string TextOf(HWND window);
 std::string ClassOf(HWND window);
-// Lines of a text, line ends (CR LF or LF) removed, trailing empty lines dropped.
-std::vector<std::string> LinesOf(const std::string& text);
 // Presses a button of a dialog as a click would: the dialog receives BN_CLICKED from it.
 void Press(HWND dialog, int buttonId);
 

@@ -23,10 +23,15 @@ private:
   HMENU menu_;
 };
 
-} // namespace
-
-const HostCommand kHostCommands[4] = {
+// The four commands of the "Corvane 2004" submenu, by the offset of their menu identifiers.
+struct HostCommand {
+  const char* name;
+  UINT offset;
+};
+constexpr HostCommand kHostCommands[] = {
     {"md5", 0}, {"sha1", 1}, {"verify-md5", 2}, {"verify-sha1", 3}};
+
+} // namespace
 
 bool FindHostCommand(const std::string& name, UINT& offset) {
   for (const HostCommand& command : kHostCommands) {
@@ -98,7 +103,6 @@ HRESULT ContextMenuHost::Create(const CLSID& clsid, const std::vector<std::wstri
   if (FAILED(result)) {
     return result;
   }
-  init_ = init;
   menu_ = menu;
   return S_OK;
 }

@@ -13,12 +13,6 @@
 
 namespace corvane {
 
-// The four commands of the "Corvane 2004" submenu, by the offset of their menu identifiers.
-struct HostCommand {
-  const char* name;
-  UINT offset;
-};
-extern const HostCommand kHostCommands[4];
 // Offset of the named command (md5, sha1, verify-md5, verify-sha1); false for any other name.
 bool FindHostCommand(const std::string& name, UINT& offset);
 
@@ -45,7 +39,6 @@ private:
   static constexpr UINT kFirstId = 1;
   HRESULT Fill(HMENU menu);
 
-  ComPtr<IShellExtInit> init_;
   ComPtr<IContextMenu> menu_;
 };
 

@@ -100,8 +100,7 @@ private:
   HGDIOBJ object_;
 };
 
-} // namespace
-
+// Writes the window as it is on the screen, frame included, to a 24-bit BMP file.
 bool CaptureWindow(HWND window, const std::string& path) {
   RECT rect;
   if (!GetWindowRect(window, &rect)) {
@@ -156,6 +155,8 @@ bool CaptureWindow(HWND window, const std::string& path) {
                        std::fwrite(bits, 1, imageSize, file.Get()) == imageSize;
   return file.Close() == 0 && written;
 }
+
+} // namespace
 
 RunDriver::RunDriver(std::string folder) : folder_(std::move(folder)) {
   if (activeDriver != nullptr) {

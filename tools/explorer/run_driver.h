@@ -53,7 +53,4 @@ private:
   std::vector<std::string> captureErrors_;
 };
 
-// Writes the window as it is on the screen, frame included, to a 24-bit BMP file.
-bool CaptureWindow(HWND window, const std::string& path);
-
 } // namespace corvane
