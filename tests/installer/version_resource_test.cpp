@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+namespace corvane::test {
 namespace {
 
 std::string BinFolder() {
@@ -69,3 +70,4 @@ TEST(VersionResource, EveryShippedFileNamesTheProductAndTheBuildsVersion) {
 }
 
 } // namespace
+} // namespace corvane::test

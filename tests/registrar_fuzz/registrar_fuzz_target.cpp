@@ -8,9 +8,8 @@
 #include "shell/registrar/registrar.h"
 #include "tests/doubles/memory_registry.h"
 
+namespace corvane {
 namespace {
-
-using namespace corvane;
 
 // A double-byte code page's lead-byte range, so the character stepping is exercised too.
 bool LeadByte(unsigned char byte) {
@@ -41,8 +40,10 @@ void Seed(MemoryRegistry& registry) {
 }
 
 } // namespace
+} // namespace corvane
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace corvane;
   // The first byte picks the code page; the rest is the script up to its first NUL.
   if (size == 0) {
     return 0;

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 
+namespace corvane {
 namespace {
 
 constexpr DWORD kStartLimitMs = 300000;
@@ -29,8 +30,10 @@ bool DesktopAnswers(HWND desktop) {
 }
 
 } // namespace
+} // namespace corvane
 
 int main() {
+  using namespace corvane;
   // The first call starts the manager; a late manager takes over the same window when it comes.
   const HWND desktop = ::GetDesktopWindow();
   const DWORD start = ::GetTickCount();

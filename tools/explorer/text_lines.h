@@ -1,9 +1,11 @@
-#pragma once
 // The lines of a text as a rich-text view gives it: CR LF or LF separated, trailing empty lines
 // dropped.
+#pragma once
 
 #include <string>
 #include <vector>
+
+namespace corvane {
 
 inline std::vector<std::string> TextLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -25,3 +27,5 @@ inline std::vector<std::string> TextLines(const std::string& text) {
   }
   return lines;
 }
+
+} // namespace corvane

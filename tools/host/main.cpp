@@ -15,10 +15,8 @@
 #include "tools/explorer/context_menu_host.h"
 #include "tools/explorer/run_driver.h"
 
+namespace corvane {
 namespace {
-
-using corvane::AnsiText;
-using corvane::ContextMenuHost;
 
 // {6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}
 constexpr CLSID kCorvaneShell = {
@@ -95,10 +93,12 @@ private:
 };
 
 } // namespace
+} // namespace corvane
 
 // Wide arguments, as Explorer has the names: an 8-bit command line would already have lost the
 // characters the ANSI code page lacks.
 int wmain(int argc, wchar_t** argv) {
+  using namespace corvane;
   std::wstring commandName;
   std::wstring driveFolder;
   std::vector<std::wstring> names;
@@ -119,7 +119,7 @@ int wmain(int argc, wchar_t** argv) {
   }
 
   UINT offset = 0;
-  if (!commandName.empty() && !corvane::FindHostCommand(AnsiText(commandName), offset)) {
+  if (!commandName.empty() && !FindHostCommand(AnsiText(commandName), offset)) {
     return Usage(("unknown command " + AnsiText(commandName)).c_str());
   }
   if (!driveFolder.empty()) {
@@ -136,7 +136,7 @@ int wmain(int argc, wchar_t** argv) {
   if (names.empty()) {
     return Usage("no files given");
   }
-  if (!corvane::MakeSelection(names, paths, problem)) {
+  if (!MakeSelection(names, paths, problem)) {
     return Fail(kBadFile, problem);
   }
 
@@ -175,7 +175,7 @@ int wmain(int argc, wchar_t** argv) {
     return kSuccess;
   }
 
-  corvane::RunDriver driver(AnsiText(driveFolder));
+  RunDriver driver(AnsiText(driveFolder));
   if (!driver.Started()) {
     return Fail(kHandlerFailed, "the windows cannot be watched on this thread");
   }
