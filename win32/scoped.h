@@ -197,4 +197,77 @@ private:
   HDC dc_;
 };
 
+// Device context of a whole window, frame included, given back with ReleaseDC.
+class ScopedWholeWindowDC {
+public:
+  explicit ScopedWholeWindowDC(HWND window) noexcept : window_(window), dc_(GetWindowDC(window)) {}
+  ~ScopedWholeWindowDC() {
+    if (dc_ != nullptr) {
+      ReleaseDC(window_, dc_);
+    }
+  }
+  ScopedWholeWindowDC(const ScopedWholeWindowDC&) = delete;
+  ScopedWholeWindowDC& operator=(const ScopedWholeWindowDC&) = delete;
+
+  HDC Get() const noexcept { return dc_; }
+
+private:
+  HWND window_;
+  HDC dc_;
+};
+
+// Memory device context, deleted with DeleteDC.
+class ScopedMemoryDC {
+public:
+  explicit ScopedMemoryDC(HDC like) noexcept : dc_(CreateCompatibleDC(like)) {}
+  ~ScopedMemoryDC() {
+    if (dc_ != nullptr) {
+      DeleteDC(dc_);
+    }
+  }
+  ScopedMemoryDC(const ScopedMemoryDC&) = delete;
+  ScopedMemoryDC& operator=(const ScopedMemoryDC&) = delete;
+
+  HDC Get() const noexcept { return dc_; }
+
+private:
+  HDC dc_;
+};
+
+// GDI object (bitmap, brush, font ...), deleted with DeleteObject.
+class ScopedGdiObject {
+public:
+  explicit ScopedGdiObject(HGDIOBJ object) noexcept : object_(object) {}
+  ~ScopedGdiObject() {
+    if (object_ != nullptr) {
+      DeleteObject(object_);
+    }
+  }
+  ScopedGdiObject(const ScopedGdiObject&) = delete;
+  ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
+
+  HGDIOBJ Get() const noexcept { return object_; }
+
+private:
+  HGDIOBJ object_;
+};
+
+// Menu that no window owns, destroyed with DestroyMenu.
+class ScopedMenu {
+public:
+  explicit ScopedMenu(HMENU menu) noexcept : menu_(menu) {}
+  ~ScopedMenu() {
+    if (menu_ != nullptr) {
+      DestroyMenu(menu_);
+    }
+  }
+  ScopedMenu(const ScopedMenu&) = delete;
+  ScopedMenu& operator=(const ScopedMenu&) = delete;
+
+  HMENU Get() const noexcept { return menu_; }
+
+private:
+  HMENU menu_;
+};
+
 } // namespace corvane

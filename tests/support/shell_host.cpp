@@ -21,6 +21,30 @@ HRESULT InitializeWithNames(IContextMenu* menu, const std::vector<std::basic_str
   return InitializeWithData(menu, data.Get());
 }
 
+// A visible top-level window of this process with this caption; null when there is none.
+HWND FindOwnWindow(const char* caption) {
+  struct Search {
+    const char* caption;
+    HWND found;
+  } search{caption, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM parameter) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(parameter);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        char text[256] = {};
+        if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
+            GetWindowTextA(window, text, sizeof text) > 0 &&
+            std::strcmp(text, search->caption) == 0) {
+          search->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 } // namespace
 
 const CorvaneDll& Corvane() {
@@ -170,29 +194,6 @@ HashCall StandInRecorder::Take() {
   call.mode = std::stoi(content.substr(0, lineEnd));
   call.list = content.substr(lineEnd + 1);
   return call;
-}
-
-HWND FindOwnWindow(const char* caption) {
-  struct Search {
-    const char* caption;
-    HWND found;
-  } search{caption, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(parameter);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        char text[256] = {};
-        if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
-            GetWindowTextA(window, text, sizeof text) > 0 &&
-            std::strcmp(text, search->caption) == 0) {
-          search->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
 }
 
 MessageBoxAnswerer::MessageBoxAnswerer(std::string caption, int textControl)

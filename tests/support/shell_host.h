@@ -110,7 +110,4 @@ private:
   std::thread thread_;
 };
 
-// Finds a visible top-level window of this process by caption; null when there is none.
-HWND FindOwnWindow(const char* caption);
-
 } // namespace corvane::test

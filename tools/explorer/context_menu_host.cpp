@@ -7,22 +7,6 @@
 namespace corvane {
 namespace {
 
-class ScopedMenu {
-public:
-  ScopedMenu() noexcept : menu_(CreatePopupMenu()) {}
-  ~ScopedMenu() {
-    if (menu_ != nullptr) {
-      DestroyMenu(menu_);
-    }
-  }
-  ScopedMenu(const ScopedMenu&) = delete;
-  ScopedMenu& operator=(const ScopedMenu&) = delete;
-  HMENU Get() const noexcept { return menu_; }
-
-private:
-  HMENU menu_;
-};
-
 // The four commands of the "Corvane 2004" submenu, by the offset of their menu identifiers.
 struct HostCommand {
   const char* name;
@@ -126,7 +110,7 @@ HRESULT ContextMenuHost::Fill(HMENU menu) {
 }
 
 HRESULT ContextMenuHost::Invoke(UINT offset, HWND owner) {
-  ScopedMenu menu;
+  ScopedMenu menu(CreatePopupMenu());
   const HRESULT result = Fill(menu.Get());
   if (FAILED(result)) {
     return result;
@@ -141,7 +125,7 @@ HRESULT ContextMenuHost::Invoke(UINT offset, HWND owner) {
 
 HRESULT ContextMenuHost::TrackMenu(HWND owner, POINT at, bool& picked) {
   picked = false;
-  ScopedMenu menu;
+  ScopedMenu menu(CreatePopupMenu());
   const HRESULT result = Fill(menu.Get());
   if (FAILED(result)) {
     return result;

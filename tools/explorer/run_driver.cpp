@@ -51,55 +51,6 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
   return TRUE;
 }
 
-class ScopedMemoryDC {
-public:
-  explicit ScopedMemoryDC(HDC like) noexcept : dc_(CreateCompatibleDC(like)) {}
-  ~ScopedMemoryDC() {
-    if (dc_ != nullptr) {
-      DeleteDC(dc_);
-    }
-  }
-  ScopedMemoryDC(const ScopedMemoryDC&) = delete;
-  ScopedMemoryDC& operator=(const ScopedMemoryDC&) = delete;
-  HDC Get() const noexcept { return dc_; }
-
-private:
-  HDC dc_;
-};
-
-class ScopedWholeWindowDC {
-public:
-  explicit ScopedWholeWindowDC(HWND window) noexcept : window_(window), dc_(GetWindowDC(window)) {}
-  ~ScopedWholeWindowDC() {
-    if (dc_ != nullptr) {
-      ReleaseDC(window_, dc_);
-    }
-  }
-  ScopedWholeWindowDC(const ScopedWholeWindowDC&) = delete;
-  ScopedWholeWindowDC& operator=(const ScopedWholeWindowDC&) = delete;
-  HDC Get() const noexcept { return dc_; }
-
-private:
-  HWND window_;
-  HDC dc_;
-};
-
-class ScopedGdiObject {
-public:
-  explicit ScopedGdiObject(HGDIOBJ object) noexcept : object_(object) {}
-  ~ScopedGdiObject() {
-    if (object_ != nullptr) {
-      DeleteObject(object_);
-    }
-  }
-  ScopedGdiObject(const ScopedGdiObject&) = delete;
-  ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
-  HGDIOBJ Get() const noexcept { return object_; }
-
-private:
-  HGDIOBJ object_;
-};
-
 // Writes the window as it is on the screen, frame included, to a 24-bit BMP file.
 bool CaptureWindow(HWND window, const std::string& path) {
   RECT rect;
