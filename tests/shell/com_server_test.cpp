@@ -39,13 +39,13 @@ public:
     if (IsEqualIID(riid, IID_IClassFactory)) {
       return E_NOINTERFACE; // never the inner object's either
     }
-    return inner.Get() != nullptr ? inner->QueryInterface(riid, ppv) : E_NOINTERFACE;
+    return inner_.Get() != nullptr ? inner_->QueryInterface(riid, ppv) : E_NOINTERFACE;
   }
-  STDMETHODIMP_(ULONG) AddRef() noexcept override { return ++refCount; }
-  STDMETHODIMP_(ULONG) Release() noexcept override { return --refCount; }
+  STDMETHODIMP_(ULONG) AddRef() noexcept override { return ++refCount_; }
+  STDMETHODIMP_(ULONG) Release() noexcept override { return --refCount_; }
 
-  ULONG refCount = 1;
-  ComPtr<IUnknown> inner;
+  ULONG refCount_ = 1;
+  ComPtr<IUnknown> inner_;
 };
 
 TEST(ComServer, LockCountFollowsObjectsFactoriesAndServerLocks) {
@@ -155,15 +155,15 @@ TEST(ComServer, AggregationHandsOutOnlyTheInnerUnknownAndDelegatesToTheOuterObje
             factory->CreateInstance(&outer, IID_IContextMenu, refused.ReceiveVoid()));
   EXPECT_EQ(nullptr, refused.Get());
 
-  ASSERT_EQ(S_OK, factory->CreateInstance(&outer, IID_IUnknown, outer.inner.ReceiveVoid()));
+  ASSERT_EQ(S_OK, factory->CreateInstance(&outer, IID_IUnknown, outer.inner_.ReceiveVoid()));
   factory.Reset();
   EXPECT_FALSE(CanUnload()) << "the aggregated object holds the module";
-  EXPECT_EQ(1u, outer.refCount) << "creating the inner object takes no outer reference";
+  EXPECT_EQ(1u, outer.refCount_) << "creating the inner object takes no outer reference";
 
   {
     ComPtr<IContextMenu> menu;
     ASSERT_EQ(S_OK, outer.QueryInterface(IID_IContextMenu, menu.ReceiveVoid()));
-    EXPECT_EQ(2u, outer.refCount) << "the inner object's references are the outer object's";
+    EXPECT_EQ(2u, outer.refCount_) << "the inner object's references are the outer object's";
 
     ComPtr<IUnknown> identity;
     ASSERT_EQ(S_OK, menu->QueryInterface(IID_IUnknown, identity.ReceiveVoid()));
@@ -172,15 +172,15 @@ TEST(ComServer, AggregationHandsOutOnlyTheInnerUnknownAndDelegatesToTheOuterObje
 
     ComPtr<IShellExtInit> init;
     ASSERT_EQ(S_OK, menu->QueryInterface(IID_IShellExtInit, init.ReceiveVoid()));
-    EXPECT_EQ(3u, outer.refCount);
+    EXPECT_EQ(3u, outer.refCount_);
   }
-  EXPECT_EQ(1u, outer.refCount);
+  EXPECT_EQ(1u, outer.refCount_);
 
   ComPtr<IUnknown> innerUnknown;
-  ASSERT_EQ(S_OK, outer.inner->QueryInterface(IID_IUnknown, innerUnknown.ReceiveVoid()));
-  EXPECT_EQ(outer.inner.Get(), innerUnknown.Get()) << "the inner unknown answers for itself";
+  ASSERT_EQ(S_OK, outer.inner_->QueryInterface(IID_IUnknown, innerUnknown.ReceiveVoid()));
+  EXPECT_EQ(outer.inner_.Get(), innerUnknown.Get()) << "the inner unknown answers for itself";
   innerUnknown.Reset();
-  outer.inner.Reset();
+  outer.inner_.Reset();
   EXPECT_TRUE(CanUnload()) << "releasing the inner unknown destroys the aggregated object";
 }
 

@@ -41,13 +41,13 @@ CommandOutcome RunCommand(IContextMenu* menu, UINT offset) {
 class ContextMenu : public ::testing::Test {
 protected:
   void SetUp() override {
-    menu = CreateContextMenu();
-    ASSERT_TRUE(menu);
+    menu_ = CreateContextMenu();
+    ASSERT_TRUE(menu_);
   }
 
-  ComPtr<IContextMenu> menu;
-  HashModuleValue value;
-  StandInRecorder recorder;
+  ComPtr<IContextMenu> menu_;
+  HashModuleValue value_;
+  StandInRecorder recorder_;
 };
 
 TEST_F(ContextMenu, AddsTheCorvaneSubmenuWithFourCommandsAtTheGivenPosition) {
@@ -57,11 +57,11 @@ TEST_F(ContextMenu, AddsTheCorvaneSubmenuWithFourCommandsAtTheGivenPosition) {
   InsertMenuA(context, 1, MF_BYPOSITION | MF_STRING, 2, "Propert&ies");
 
   EXPECT_EQ(MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0),
-            menu->QueryContextMenu(context, 1, 100, 200, CMF_DEFAULTONLY));
+            menu_->QueryContextMenu(context, 1, 100, 200, CMF_DEFAULTONLY));
   EXPECT_EQ(2, GetMenuItemCount(context)) << "nothing added for the default command only";
 
   EXPECT_EQ(MAKE_HRESULT(SEVERITY_SUCCESS, 0, 4),
-            menu->QueryContextMenu(context, 1, 100, 200, CMF_NORMAL));
+            menu_->QueryContextMenu(context, 1, 100, 200, CMF_NORMAL));
   ASSERT_EQ(3, GetMenuItemCount(context));
   EXPECT_EQ("&Open", MenuText(context, 0));
   EXPECT_EQ("Corvane 2004", MenuText(context, 1));
@@ -84,46 +84,46 @@ TEST_F(ContextMenu, HelpTextsComeInBothWidthsAndAreCutToTheBuffer) {
                                "Verify SHA-1 Hash"};
   for (UINT i = 0; i < 4; ++i) {
     char ansi[64] = {};
-    EXPECT_EQ(S_OK, menu->GetCommandString(i, GCS_HELPTEXTA, nullptr, ansi, sizeof ansi));
+    EXPECT_EQ(S_OK, menu_->GetCommandString(i, GCS_HELPTEXTA, nullptr, ansi, sizeof ansi));
     EXPECT_STREQ(texts[i], ansi);
   }
 
   wchar_t wide[64] = {};
   EXPECT_EQ(S_OK,
-            menu->GetCommandString(2, GCS_HELPTEXTW, nullptr, reinterpret_cast<char*>(wide), 64));
+            menu_->GetCommandString(2, GCS_HELPTEXTW, nullptr, reinterpret_cast<char*>(wide), 64));
   EXPECT_STREQ(L"Verify MD5 Hash", wide);
 
   char shortAnsi[16];
   std::memset(shortAnsi, '#', sizeof shortAnsi);
-  EXPECT_EQ(S_OK, menu->GetCommandString(2, GCS_HELPTEXTA, nullptr, shortAnsi, 7));
+  EXPECT_EQ(S_OK, menu_->GetCommandString(2, GCS_HELPTEXTA, nullptr, shortAnsi, 7));
   EXPECT_STREQ("Verify", shortAnsi);
   EXPECT_EQ('#', shortAnsi[7]) << "nothing written past cchMax";
 
   wchar_t shortWide[16];
   std::fill(std::begin(shortWide), std::end(shortWide), L'#');
-  EXPECT_EQ(S_OK, menu->GetCommandString(3, GCS_HELPTEXTW, nullptr,
-                                         reinterpret_cast<char*>(shortWide), 7));
+  EXPECT_EQ(S_OK, menu_->GetCommandString(3, GCS_HELPTEXTW, nullptr,
+                                          reinterpret_cast<char*>(shortWide), 7));
   EXPECT_STREQ(L"Verify", shortWide);
   EXPECT_EQ(L'#', shortWide[7]);
 
   char untouched[8] = "keep";
-  EXPECT_EQ(E_INVALIDARG, menu->GetCommandString(4, GCS_HELPTEXTA, nullptr, untouched, 8));
-  EXPECT_EQ(E_INVALIDARG, menu->GetCommandString(0, GCS_VERBA, nullptr, untouched, 8));
-  EXPECT_EQ(E_INVALIDARG, menu->GetCommandString(0, GCS_VERBW, nullptr, untouched, 4));
-  EXPECT_EQ(E_INVALIDARG, menu->GetCommandString(0, GCS_VALIDATEA, nullptr, untouched, 8));
+  EXPECT_EQ(E_INVALIDARG, menu_->GetCommandString(4, GCS_HELPTEXTA, nullptr, untouched, 8));
+  EXPECT_EQ(E_INVALIDARG, menu_->GetCommandString(0, GCS_VERBA, nullptr, untouched, 8));
+  EXPECT_EQ(E_INVALIDARG, menu_->GetCommandString(0, GCS_VERBW, nullptr, untouched, 4));
+  EXPECT_EQ(E_INVALIDARG, menu_->GetCommandString(0, GCS_VALIDATEA, nullptr, untouched, 8));
   EXPECT_STREQ("keep", untouched);
-  EXPECT_EQ(E_INVALIDARG, menu->GetCommandString(0, GCS_HELPTEXTA, nullptr, nullptr, 8));
+  EXPECT_EQ(E_INVALIDARG, menu_->GetCommandString(0, GCS_HELPTEXTA, nullptr, nullptr, 8));
 }
 
 TEST_F(ContextMenu, HashGetsTheSelectionInOrderWithTheCommandAsModeAndIsUnloadedAfter) {
-  value.SetPath(StandInPath());
-  ASSERT_EQ(S_OK, InitializeWith(menu.Get(),
+  value_.SetPath(StandInPath());
+  ASSERT_EQ(S_OK, InitializeWith(menu_.Get(),
                                  {"C:\\data\\q.bin", "C:\\data\\p.bin", "D:\\r with blanks.txt"}));
   for (UINT offset = 0; offset < 4; ++offset) {
-    const CommandOutcome outcome = RunCommand(menu.Get(), offset);
+    const CommandOutcome outcome = RunCommand(menu_.Get(), offset);
     EXPECT_EQ(S_OK, outcome.result);
     EXPECT_FALSE(outcome.boxShown) << outcome.boxText;
-    const HashCall call = recorder.Take();
+    const HashCall call = recorder_.Take();
     ASSERT_TRUE(call.called) << "offset " << offset;
     EXPECT_EQ(static_cast<int>(offset), call.mode);
     // Every command on the same selection sends the same list.
@@ -131,20 +131,20 @@ TEST_F(ContextMenu, HashGetsTheSelectionInOrderWithTheCommandAsModeAndIsUnloaded
     EXPECT_EQ(nullptr, GetModuleHandleA(kStandInName)) << "hash module kept loaded";
   }
 
-  ASSERT_EQ(S_OK, InitializeWith(menu.Get(), {"C:\\only.txt"}));
-  EXPECT_EQ(S_OK, RunCommand(menu.Get(), 1).result);
-  HashCall call = recorder.Take();
+  ASSERT_EQ(S_OK, InitializeWith(menu_.Get(), {"C:\\only.txt"}));
+  EXPECT_EQ(S_OK, RunCommand(menu_.Get(), 1).result);
+  HashCall call = recorder_.Take();
   EXPECT_EQ("C:\\only.txt", call.list) << "a new selection replaces the old one";
   EXPECT_EQ(1, call.mode);
 }
 
 TEST_F(ContextMenu, APathLongerThan259CharactersArrivesCut) {
-  value.SetPath(StandInPath());
+  value_.SetPath(StandInPath());
   const std::string longPath = "C:\\" + std::string(297, 'x');
   ASSERT_EQ(300u, longPath.size());
-  ASSERT_EQ(S_OK, InitializeWith(menu.Get(), {longPath, "C:\\short"}));
-  EXPECT_EQ(S_OK, RunCommand(menu.Get(), 0).result);
-  const HashCall call = recorder.Take();
+  ASSERT_EQ(S_OK, InitializeWith(menu_.Get(), {longPath, "C:\\short"}));
+  EXPECT_EQ(S_OK, RunCommand(menu_.Get(), 0).result);
+  const HashCall call = recorder_.Take();
   EXPECT_EQ(longPath.substr(0, 259) + "\nC:\\short", call.list);
 }
 
@@ -152,7 +152,7 @@ TEST_F(ContextMenu, APathLongerThan259CharactersArrivesCut) {
 // with "?" (or a best-fit look-alike) in place of its characters; only such names of files that
 // exist change, to their short form.
 TEST_F(ContextMenu, WideNamesArriveAsTheCodePageHoldsThemOrByTheirShortPath) {
-  value.SetPath(StandInPath());
+  value_.SetPath(StandInPath());
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   const std::wstring folder = std::wstring(temp) + L"corvane-wide-names";
@@ -179,9 +179,9 @@ TEST_F(ContextMenu, WideNamesArriveAsTheCodePageHoldsThemOrByTheirShortPath) {
   const std::wstring missing = folder + L"\\Привет.txt";
   const std::wstring longPath = L"C:\\数" + std::wstring(297, L'x');
 
-  ASSERT_EQ(S_OK, InitializeWith(menu.Get(), {chinese, accented, lookAlike, missing, longPath}));
-  EXPECT_EQ(S_OK, RunCommand(menu.Get(), 0).result);
-  const std::string list = recorder.Take().list;
+  ASSERT_EQ(S_OK, InitializeWith(menu_.Get(), {chinese, accented, lookAlike, missing, longPath}));
+  EXPECT_EQ(S_OK, RunCommand(menu_.Get(), 0).result);
+  const std::string list = recorder_.Take().list;
   EXPECT_NE(shortForm(chinese).find('~'), std::string::npos) << "no short name to test with";
   EXPECT_EQ(shortForm(chinese) + "\n" + ansi(folder) + "\\caf\xe9.txt\n" + shortForm(lookAlike) +
                 "\n" + ansi(folder) + "\\??????.txt\nC:\\?" + std::string(255, 'x'),
@@ -193,43 +193,43 @@ TEST_F(ContextMenu, WideNamesArriveAsTheCodePageHoldsThemOrByTheirShortPath) {
 }
 
 TEST_F(ContextMenu, AFailedInitializeKeepsThePreviousList) {
-  value.SetPath(StandInPath());
+  value_.SetPath(StandInPath());
   ComPtr<IShellExtInit> init;
-  ASSERT_EQ(S_OK, menu->QueryInterface(IID_IShellExtInit, init.ReceiveVoid()));
-  ASSERT_EQ(S_OK, InitializeWith(menu.Get(), {"C:\\kept.txt"}));
+  ASSERT_EQ(S_OK, menu_->QueryInterface(IID_IShellExtInit, init.ReceiveVoid()));
+  ASSERT_EQ(S_OK, InitializeWith(menu_.Get(), {"C:\\kept.txt"}));
   ComPtr<IDataObject> refusing;
   *refusing.Receive() = HDropDataObject::Empty();
   EXPECT_EQ(S_OK, init->Initialize(nullptr, refusing.Get(), nullptr));
   EXPECT_EQ(S_OK, init->Initialize(nullptr, nullptr, nullptr));
-  EXPECT_EQ(S_OK, RunCommand(menu.Get(), 2).result);
-  EXPECT_EQ("C:\\kept.txt", recorder.Take().list);
+  EXPECT_EQ(S_OK, RunCommand(menu_.Get(), 2).result);
+  EXPECT_EQ("C:\\kept.txt", recorder_.Take().list);
 }
 
 TEST_F(ContextMenu, NothingSelectedRunsNothing) {
-  value.SetPath(StandInPath());
-  const CommandOutcome outcome = RunCommand(menu.Get(), 0);
+  value_.SetPath(StandInPath());
+  const CommandOutcome outcome = RunCommand(menu_.Get(), 0);
   EXPECT_EQ(S_OK, outcome.result);
   EXPECT_FALSE(outcome.boxShown);
-  EXPECT_FALSE(recorder.Take().called);
+  EXPECT_FALSE(recorder_.Take().called);
 }
 
 TEST_F(ContextMenu, VerbsGivenAsTextOrBeyondTheFourCommandsAreRefusedSilently) {
-  value.SetPath(StandInPath());
-  ASSERT_EQ(S_OK, InitializeWith(menu.Get(), {"C:\\a.txt"}));
+  value_.SetPath(StandInPath());
+  ASSERT_EQ(S_OK, InitializeWith(menu_.Get(), {"C:\\a.txt"}));
   MessageBoxAnswerer answerer;
   CMINVOKECOMMANDINFO info = {};
   info.cbSize = sizeof info;
   info.lpVerb = "open";
-  EXPECT_EQ(E_INVALIDARG, menu->InvokeCommand(&info));
-  EXPECT_EQ(E_INVALIDARG, InvokeByOffset(menu.Get(), 4));
-  EXPECT_EQ(E_INVALIDARG, menu->InvokeCommand(nullptr));
+  EXPECT_EQ(E_INVALIDARG, menu_->InvokeCommand(&info));
+  EXPECT_EQ(E_INVALIDARG, InvokeByOffset(menu_.Get(), 4));
+  EXPECT_EQ(E_INVALIDARG, menu_->InvokeCommand(nullptr));
   answerer.Stop();
   EXPECT_FALSE(answerer.Answered());
-  EXPECT_FALSE(recorder.Take().called);
+  EXPECT_FALSE(recorder_.Take().called);
 }
 
 TEST_F(ContextMenu, EachMissingPieceShowsItsErrorBoxAndStillSucceeds) {
-  ASSERT_EQ(S_OK, InitializeWith(menu.Get(), {"C:\\a.txt"}));
+  ASSERT_EQ(S_OK, InitializeWith(menu_.Get(), {"C:\\a.txt"}));
   struct Case {
     const char* situation;
     void (*arrange)(HashModuleValue&);
@@ -260,19 +260,19 @@ TEST_F(ContextMenu, EachMissingPieceShowsItsErrorBoxAndStillSucceeds) {
        "Error with Corvane 2004 DLL"},
   };
   for (const Case& c : cases) {
-    c.arrange(value);
-    const CommandOutcome outcome = RunCommand(menu.Get(), 0);
+    c.arrange(value_);
+    const CommandOutcome outcome = RunCommand(menu_.Get(), 0);
     EXPECT_EQ(S_OK, outcome.result) << c.situation;
     EXPECT_TRUE(outcome.boxShown) << c.situation;
     EXPECT_EQ(c.text, outcome.boxText) << c.situation;
     EXPECT_FALSE(outcome.boxHadOwner) << c.situation;
     EXPECT_EQ(nullptr, GetModuleHandleA("no_hash_stand_in.dll")) << c.situation;
   }
-  EXPECT_FALSE(recorder.Take().called);
+  EXPECT_FALSE(recorder_.Take().called);
 
   // The menu is offered all the same.
   HMENU context = CreatePopupMenu();
-  EXPECT_EQ(MAKE_HRESULT(SEVERITY_SUCCESS, 0, 4), menu->QueryContextMenu(context, 0, 1, 10, 0));
+  EXPECT_EQ(MAKE_HRESULT(SEVERITY_SUCCESS, 0, 4), menu_->QueryContextMenu(context, 0, 1, 10, 0));
   DestroyMenu(context);
 }
 
@@ -288,11 +288,11 @@ TEST_F(ContextMenu, AHashModulePathOf258CharactersIsFound) {
   ASSERT_EQ(258u, module.size());
   ASSERT_TRUE(CopyFileA(StandInPath().c_str(), module.c_str(), FALSE));
 
-  value.SetPath(module);
-  ASSERT_EQ(S_OK, InitializeWith(menu.Get(), {"C:\\a.txt"}));
-  const CommandOutcome outcome = RunCommand(menu.Get(), 3);
+  value_.SetPath(module);
+  ASSERT_EQ(S_OK, InitializeWith(menu_.Get(), {"C:\\a.txt"}));
+  const CommandOutcome outcome = RunCommand(menu_.Get(), 3);
   EXPECT_FALSE(outcome.boxShown) << outcome.boxText;
-  const HashCall call = recorder.Take();
+  const HashCall call = recorder_.Take();
   EXPECT_TRUE(call.called);
   EXPECT_EQ(3, call.mode);
 
