@@ -11,6 +11,7 @@
 
 #include "tests/support/window_probe.h"
 #include "tools/explorer/text_lines.h"
+#include "win32/scoped.h"
 
 namespace corvane::test {
 namespace {
@@ -20,16 +21,6 @@ constexpr int kReportView = 1003;
 constexpr int kDigestEdit = 1000;
 constexpr int kMessageText = 0xFFFF;
 constexpr DWORD kRunTime = 120000;
-
-std::string Folder(const std::string& path) {
-  return path.substr(0, path.find_last_of('\\'));
-}
-
-std::string BinFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return Folder(path);
-}
 
 // `path` in UTF-8.
 void WriteFile(const std::string& path, const std::string& bytes) {
@@ -43,13 +34,12 @@ class HostTest : public testing::Test {
 protected:
   static void SetUpTestSuite() {
     // Wine waits for a window manager's answer when a window goes; the virtual display has none.
-    HKEY key = nullptr;
+    ScopedRegKey key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0,
-                        KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
-      RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-      RegCloseKey(key);
+                        KEY_SET_VALUE, nullptr, key.Receive(), nullptr) == ERROR_SUCCESS) {
+      RegSetValueExA(key.Get(), "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
     }
-    installResult_ = RunToEnd(BinFolder() + "\\corvane-setup.exe", {"/S"});
+    installResult_ = RunToEnd(BinDir() + "corvane-setup.exe", {"/S"});
 
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
@@ -81,7 +71,7 @@ protected:
     const std::string text = ansi;
     return text.substr(text.find_last_of('\\') + 1);
   }
-  static std::string Host() { return BinFolder() + "\\corvane-host.exe"; }
+  static std::string Host() { return BinDir() + "corvane-host.exe"; }
   static std::string InstalledServer() {
     char programFiles[MAX_PATH] = {};
     GetEnvironmentVariableA("ProgramW6432", programFiles, MAX_PATH);

@@ -19,13 +19,6 @@ constexpr char kClassKey[] = "CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}";
 constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvane 2004";
 
-std::string BinFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  const std::string file = path;
-  return file.substr(0, file.find_last_of('\\'));
-}
-
 std::string InstallFolder() {
   char programFiles[MAX_PATH] = {};
   GetEnvironmentVariableA("ProgramW6432", programFiles, MAX_PATH);
@@ -92,8 +85,8 @@ void Restart() {
 class HeldHandler {
 public:
   HeldHandler() {
-    const std::string file = BinFolder() + "\\corvane-setup.exe";
-    EXPECT_TRUE(host_.Start(BinFolder() + "\\corvane-host.exe", {file}));
+    const std::string file = BinDir() + "corvane-setup.exe";
+    EXPECT_TRUE(host_.Start(BinDir() + "corvane-host.exe", {file}));
     menu_ = WaitForWindow(host_.Id(), [](HWND window) { return ClassOf(window) == "#32768"; });
     EXPECT_NE(menu_, nullptr) << "no context menu: " << host_.Errors();
   }
@@ -114,10 +107,10 @@ private:
 };
 
 TEST(InstallerInUseTest, UpgradeAndRemovalWhileAShellHoldsTheHandlerFinishAtRestart) {
-  const std::string bin = BinFolder();
+  const std::string bin = BinDir();
   const std::string folder = InstallFolder();
   const std::string server = folder + "\\Corvane.dll";
-  const std::string setup = bin + "\\corvane-setup.exe";
+  const std::string setup = bin + "corvane-setup.exe";
   // Wine waits for a window manager's answer when a window goes; the virtual display has none.
   ASSERT_EQ(
       RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Managed", REG_SZ, "N", 2),
@@ -140,14 +133,14 @@ TEST(InstallerInUseTest, UpgradeAndRemovalWhileAShellHoldsTheHandlerFinishAtRest
     EXPECT_EQ(Value(HKEY_CLASSES_ROOT, (std::string(kClassKey) + "\\InprocServer32").c_str()),
               server);
     const std::string nowServer = Contents(server);
-    EXPECT_TRUE(nowServer == Contents(bin + "\\Corvane.dll") || nowServer == earlierServer);
-    EXPECT_TRUE(Contents(folder + "\\Hash.dll") == Contents(bin + "\\Hash.dll"));
+    EXPECT_TRUE(nowServer == Contents(bin + "Corvane.dll") || nowServer == earlierServer);
+    EXPECT_TRUE(Contents(folder + "\\Hash.dll") == Contents(bin + "Hash.dll"));
     EXPECT_TRUE(Contents(folder + "\\Uninstall.exe").size() > 0);
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"), CORVANE_VERSION);
     EXPECT_NE(PendingOperations().find(folder), std::string::npos) << PendingOperations();
   }
   Restart();
-  EXPECT_TRUE(Contents(server) == Contents(bin + "\\Corvane.dll"));
+  EXPECT_TRUE(Contents(server) == Contents(bin + "Corvane.dll"));
   EXPECT_EQ(Listing(folder), "Corvane.dll Hash.dll Uninstall.exe");
 
   {

@@ -14,13 +14,6 @@ namespace {
 
 constexpr DWORD kPageTime = 60000;
 
-std::string BinFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder = path;
-  return folder.substr(0, folder.find_last_of('\\'));
-}
-
 std::string InstallFolder() {
   char programFiles[MAX_PATH] = {};
   GetEnvironmentVariableA("ProgramW6432", programFiles, MAX_PATH);
@@ -89,7 +82,7 @@ TEST(InstallerPagesTest, WizardInstallsAndTheUninstallWizardRemovesEverything) {
       << "an earlier installation could not be removed";
 
   ChildProcess setup;
-  ASSERT_TRUE(setup.Start(BinFolder() + "\\corvane-setup.exe", {}));
+  ASSERT_TRUE(setup.Start(BinDir() + "corvane-setup.exe", {}));
   ClickThrough("Corvane 2004 - 64-bit Edition Setup", {"&Next >", "&Install", "&Finish"});
   ASSERT_EQ(setup.Wait(kPageTime), 0);
 

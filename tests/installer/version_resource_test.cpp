@@ -7,15 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/window_probe.h"
+
 namespace corvane::test {
 namespace {
-
-std::string BinFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  const std::string file = path;
-  return file.substr(0, file.find_last_of('\\') + 1);
-}
 
 // The string of the file's first translation, "(none)" when it has none.
 std::string VersionString(const std::vector<char>& info, const char* name) {
@@ -49,7 +44,7 @@ TEST(VersionResource, EveryShippedFileNamesTheProductAndTheBuildsVersion) {
                  {"corvane-host.exe", "Corvane 2004 context-menu host"},
                  {"corvane-setup.exe", "Corvane 2004 - 64-bit Edition Setup"}};
   for (const auto& file : shipped) {
-    const std::string path = BinFolder() + file.file;
+    const std::string path = BinDir() + file.file;
     DWORD ignored = 0;
     std::vector<char> info(GetFileVersionInfoSizeA(path.c_str(), &ignored));
     ASSERT_FALSE(info.empty()) << file.file << " has no version resource";

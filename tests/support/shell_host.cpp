@@ -62,13 +62,6 @@ const CorvaneDll& Corvane() {
   return dll;
 }
 
-std::string BinDir() {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string dir(path, length);
-  return dir.substr(0, dir.find_last_of("\\/") + 1);
-}
-
 std::string StandInPath() {
   return BinDir() + "hash_stand_in.dll";
 }

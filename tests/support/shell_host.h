@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/window_probe.h"
 #include "win32/scoped.h"
 
 namespace corvane::test {
@@ -24,9 +25,6 @@ struct CorvaneDll {
   CanUnloadNowFunction canUnloadNow;
 };
 const CorvaneDll& Corvane();
-
-// Folder of the test program (where the DLLs are built), with its final backslash.
-std::string BinDir();
 
 // A CorvaneShell from the class factory.
 ComPtr<IContextMenu> CreateContextMenu();

@@ -115,6 +115,13 @@ long ChildProcess::Wait(DWORD milliseconds) {
   return static_cast<long>(code);
 }
 
+std::string BinDir() {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir(path, length);
+  return dir.substr(0, dir.find_last_of("\\/") + 1);
+}
+
 std::wstring Utf16(const std::string& text) {
   std::wstring wide(text.size(), L'\0');
   const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),

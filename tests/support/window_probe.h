@@ -34,6 +34,9 @@ private:
   std::string errors_;
 };
 
+// Folder of the test program (where everything is built), with its final backslash.
+std::string BinDir();
+
 // UTF-8 text as UTF-16.
 std::wstring Utf16(const std::string& text);
 // Runs a command line, taken as it stands, to its end; its exit code, or -1.
