@@ -9,53 +9,49 @@
 
 namespace corvane {
 
-// Registry key, closed with RegCloseKey.
-class ScopedRegKey {
+// A handle released by `Free` when it goes, unless it is null or has been handed over.
+template <typename Handle, auto Free> class ScopedHandle {
 public:
-  ScopedRegKey() = default;
-  explicit ScopedRegKey(HKEY key) noexcept : key_(key) {}
-  ~ScopedRegKey() { Reset(); }
-  ScopedRegKey(const ScopedRegKey&) = delete;
-  ScopedRegKey& operator=(const ScopedRegKey&) = delete;
+  ScopedHandle() = default;
+  explicit ScopedHandle(Handle handle) noexcept : handle_(handle) {}
+  ~ScopedHandle() { Reset(); }
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
 
-  HKEY Get() const noexcept { return key_; }
-  // For the out-parameter of RegOpenKeyEx and friends; closes what was held.
-  HKEY* Receive() noexcept {
+  Handle Get() const noexcept { return handle_; }
+  explicit operator bool() const noexcept { return handle_ != nullptr; }
+  // For out-parameters (RegOpenKeyEx and friends); releases what was held.
+  Handle* Receive() noexcept {
     Reset();
-    return &key_;
+    return &handle_;
+  }
+  // Hands the handle to the caller, who releases it from now on.
+  Handle Release() noexcept {
+    Handle handle = handle_;
+    handle_ = nullptr;
+    return handle;
   }
   void Reset() noexcept {
-    if (key_ != nullptr) {
-      RegCloseKey(key_);
-      key_ = nullptr;
+    if (handle_ != nullptr) {
+      Free(handle_);
+      handle_ = nullptr;
     }
   }
 
 private:
-  HKEY key_ = nullptr;
+  Handle handle_ = nullptr;
 };
 
-// Loaded module, unloaded with FreeLibrary.
-class ScopedModule {
-public:
-  ScopedModule() = default;
-  explicit ScopedModule(HMODULE module) noexcept : module_(module) {}
-  ~ScopedModule() { Reset(); }
-  ScopedModule(const ScopedModule&) = delete;
-  ScopedModule& operator=(const ScopedModule&) = delete;
-
-  HMODULE Get() const noexcept { return module_; }
-  explicit operator bool() const noexcept { return module_ != nullptr; }
-  void Reset() noexcept {
-    if (module_ != nullptr) {
-      FreeLibrary(module_);
-      module_ = nullptr;
-    }
-  }
-
-private:
-  HMODULE module_ = nullptr;
-};
+using ScopedRegKey = ScopedHandle<HKEY, &RegCloseKey>;
+using ScopedModule = ScopedHandle<HMODULE, &FreeLibrary>;
+// Global memory block that is still ours (not yet handed to a medium).
+using ScopedHGlobal = ScopedHandle<HGLOBAL, &GlobalFree>;
+// Menu that no window owns.
+using ScopedMenu = ScopedHandle<HMENU, &DestroyMenu>;
+// Memory device context from CreateCompatibleDC.
+using ScopedMemoryDC = ScopedHandle<HDC, &DeleteDC>;
+// GDI object (bitmap, brush, font ...).
+using ScopedGdiObject = ScopedHandle<HGDIOBJ, &DeleteObject>;
 
 // Storage medium filled by IDataObject::GetData, given back with ReleaseStgMedium.
 class ScopedStgMedium {
@@ -90,29 +86,6 @@ public:
 private:
   HGLOBAL memory_;
   void* data_;
-};
-
-// Global memory block that is still ours (not yet handed to a medium), freed with GlobalFree.
-class ScopedHGlobal {
-public:
-  explicit ScopedHGlobal(HGLOBAL memory = nullptr) noexcept : memory_(memory) {}
-  ~ScopedHGlobal() {
-    if (memory_ != nullptr) {
-      GlobalFree(memory_);
-    }
-  }
-  ScopedHGlobal(const ScopedHGlobal&) = delete;
-  ScopedHGlobal& operator=(const ScopedHGlobal&) = delete;
-
-  HGLOBAL Get() const noexcept { return memory_; }
-  HGLOBAL Release() noexcept {
-    HGLOBAL memory = memory_;
-    memory_ = nullptr;
-    return memory;
-  }
-
-private:
-  HGLOBAL memory_;
 };
 
 // Held critical section: entered on construction, left on destruction.
@@ -214,60 +187,6 @@ public:
 private:
   HWND window_;
   HDC dc_;
-};
-
-// Memory device context, deleted with DeleteDC.
-class ScopedMemoryDC {
-public:
-  explicit ScopedMemoryDC(HDC like) noexcept : dc_(CreateCompatibleDC(like)) {}
-  ~ScopedMemoryDC() {
-    if (dc_ != nullptr) {
-      DeleteDC(dc_);
-    }
-  }
-  ScopedMemoryDC(const ScopedMemoryDC&) = delete;
-  ScopedMemoryDC& operator=(const ScopedMemoryDC&) = delete;
-
-  HDC Get() const noexcept { return dc_; }
-
-private:
-  HDC dc_;
-};
-
-// GDI object (bitmap, brush, font ...), deleted with DeleteObject.
-class ScopedGdiObject {
-public:
-  explicit ScopedGdiObject(HGDIOBJ object) noexcept : object_(object) {}
-  ~ScopedGdiObject() {
-    if (object_ != nullptr) {
-      DeleteObject(object_);
-    }
-  }
-  ScopedGdiObject(const ScopedGdiObject&) = delete;
-  ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
-
-  HGDIOBJ Get() const noexcept { return object_; }
-
-private:
-  HGDIOBJ object_;
-};
-
-// Menu that no window owns, destroyed with DestroyMenu.
-class ScopedMenu {
-public:
-  explicit ScopedMenu(HMENU menu) noexcept : menu_(menu) {}
-  ~ScopedMenu() {
-    if (menu_ != nullptr) {
-      DestroyMenu(menu_);
-    }
-  }
-  ScopedMenu(const ScopedMenu&) = delete;
-  ScopedMenu& operator=(const ScopedMenu&) = delete;
-
-  HMENU Get() const noexcept { return menu_; }
-
-private:
-  HMENU menu_;
 };
 
 } // namespace corvane

@@ -66,7 +66,7 @@ bool CaptureWindow(HWND window, const std::string& path) {
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 
   ScopedWholeWindowDC source(window);
-  ScopedMemoryDC memory(source.Get());
+  ScopedMemoryDC memory(CreateCompatibleDC(source.Get()));
   if (source.Get() == nullptr || memory.Get() == nullptr) {
     return false;
   }
