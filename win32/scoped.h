@@ -151,17 +151,17 @@ private:
   T* ptr_ = nullptr;
 };
 
-// Device context of a window, given back with ReleaseDC.
-class ScopedWindowDC {
+// Device context that `Acquire` gets for a window, given back with ReleaseDC.
+template <auto Acquire> class ScopedWindowDCOf {
 public:
-  explicit ScopedWindowDC(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
-  ~ScopedWindowDC() {
+  explicit ScopedWindowDCOf(HWND window) noexcept : window_(window), dc_(Acquire(window)) {}
+  ~ScopedWindowDCOf() {
     if (dc_ != nullptr) {
       ReleaseDC(window_, dc_);
     }
   }
-  ScopedWindowDC(const ScopedWindowDC&) = delete;
-  ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
+  ScopedWindowDCOf(const ScopedWindowDCOf&) = delete;
+  ScopedWindowDCOf& operator=(const ScopedWindowDCOf&) = delete;
 
   HDC Get() const noexcept { return dc_; }
 
@@ -170,23 +170,9 @@ private:
   HDC dc_;
 };
 
-// Device context of a whole window, frame included, given back with ReleaseDC.
-class ScopedWholeWindowDC {
-public:
-  explicit ScopedWholeWindowDC(HWND window) noexcept : window_(window), dc_(GetWindowDC(window)) {}
-  ~ScopedWholeWindowDC() {
-    if (dc_ != nullptr) {
-      ReleaseDC(window_, dc_);
-    }
-  }
-  ScopedWholeWindowDC(const ScopedWholeWindowDC&) = delete;
-  ScopedWholeWindowDC& operator=(const ScopedWholeWindowDC&) = delete;
-
-  HDC Get() const noexcept { return dc_; }
-
-private:
-  HWND window_;
-  HDC dc_;
-};
+// The client area's device context.
+using ScopedWindowDC = ScopedWindowDCOf<&GetDC>;
+// The whole window's, frame included.
+using ScopedWholeWindowDC = ScopedWindowDCOf<&GetWindowDC>;
 
 } // namespace corvane
