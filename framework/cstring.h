@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace corvane {
+
 class CString {
 public:
   CString() = default;
@@ -63,3 +65,5 @@ public:
 private:
   std::string m_text;
 };
+
+} // namespace corvane

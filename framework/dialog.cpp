@@ -2,6 +2,8 @@
 
 #include "framework/module_state.h"
 
+namespace corvane {
+
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
   if (pDX == nullptr || pDX->m_pDlgWnd == nullptr) {
     return;
@@ -132,3 +134,5 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return FALSE;
   }
 }
+
+} // namespace corvane

@@ -4,6 +4,8 @@
 
 #include "framework/wnd.h"
 
+namespace corvane {
+
 class CDialog;
 
 // What DoDataExchange works on: the dialog and the direction (only control binding is used).
@@ -47,3 +49,5 @@ private:
   CWnd* m_pParentWnd;
   bool m_bModal = false;
 };
+
+} // namespace corvane

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+namespace corvane {
+
 HWND CWnd::Detach() {
   HWND hWnd = m_hWnd;
   m_hWnd = nullptr;
@@ -120,3 +122,5 @@ long CRichEditCtrl::GetLimitText() const {
 void CRichEditCtrl::Copy() {
   SendMessageA(WM_COPY, 0, 0);
 }
+
+} // namespace corvane

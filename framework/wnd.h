@@ -8,6 +8,8 @@
 
 #include <richedit.h>
 
+namespace corvane {
+
 class CWnd {
 public:
   CWnd() = default;
@@ -63,3 +65,5 @@ public:
   long GetLimitText() const;
   void Copy();
 };
+
+} // namespace corvane

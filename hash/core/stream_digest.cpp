@@ -3,6 +3,8 @@
 #include "hash/digest/md5.h"
 #include "hash/digest/sha1.h"
 
+namespace corvane {
+
 namespace {
 
 void WriteHex(const uint8_t* digest, int length, char* text) {
@@ -68,3 +70,5 @@ StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm 
   }
   return StreamOutcome::Finished;
 }
+
+} // namespace corvane
