@@ -44,8 +44,8 @@ void CDialog::EndDialog(int result) {
   ::EndDialog(m_hWnd, result);
 }
 
-BOOL CDialog::UpdateData(BOOL saveAndValidate) {
-  CDataExchange dx{this, saveAndValidate};
+BOOL CDialog::UpdateData() {
+  CDataExchange dx{this};
   DoDataExchange(&dx);
   return TRUE;
 }
@@ -53,13 +53,13 @@ BOOL CDialog::UpdateData(BOOL saveAndValidate) {
 void CDialog::DoDataExchange(CDataExchange*) {}
 
 BOOL CDialog::OnInitDialog() {
-  UpdateData(FALSE);
+  UpdateData();
   return TRUE;
 }
 
 void CDialog::OnOK() {
   if (m_bModal) {
-    UpdateData(TRUE);
+    UpdateData();
     EndDialog(IDOK);
   }
 }

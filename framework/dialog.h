@@ -8,10 +8,9 @@ namespace corvane {
 
 class CDialog;
 
-// What DoDataExchange works on: the dialog and the direction (only control binding is used).
+// What DoDataExchange works on: only control binding is used, which goes one way.
 struct CDataExchange {
   CDialog* m_pDlgWnd;
-  BOOL m_bSaveAndValidate;
 };
 
 // Binds a member wrapper to the dialog's control with the given id.
@@ -27,8 +26,7 @@ public:
   // Modal: returns the EndDialog result, or -1 when the window could not be created.
   INT_PTR DoModal();
   void EndDialog(int result);
-  BOOL UpdateData(BOOL saveAndValidate = TRUE);
-  bool IsModal() const { return m_bModal; }
+  BOOL UpdateData();
 
 protected:
   virtual void DoDataExchange(CDataExchange* pDX);

@@ -32,7 +32,6 @@ void RunBatch(const char* pathList, HashMode mode, ProgressView& progress, Resul
 
   progress.Create();
   progress.SetTitle(fileCount < 2 ? "Hashing File..." : "Hashing Files...");
-  progress.ClearAbortRequest();
   progress.Show();
 
   ReportBuilder report;

@@ -75,7 +75,6 @@ VerifyOutcome RunVerification(const char* path, DigestAlgorithm algorithm,
                               const char* expectedDigest, ProgressView& progress,
                               VerifyUser& user) {
   progress.Create();
-  progress.ClearAbortRequest();
 
   ScopedFile file(std::fopen(path, "rb"));
   if (!file) {

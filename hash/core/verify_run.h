@@ -21,7 +21,6 @@ enum class VerifyMessage {
 // Box types as the window system numbers them (kept here so that this part needs no window
 // headers).
 constexpr unsigned kBoxOk = 0x00;
-constexpr unsigned kBoxYesNo = 0x04;
 constexpr unsigned kBoxIconWarning = 0x30;
 
 struct VerifyBox {

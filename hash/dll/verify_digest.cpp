@@ -1,7 +1,6 @@
 #include "hash/dll/verify_digest.h"
 
 #include "hash/core/verify_run.h"
-#include "hash/dll/module_state.h"
 #include "hash/dll/progress_dlg.h"
 #include "hash/dll/verify_digest_dlg.h"
 
@@ -37,7 +36,6 @@ private:
 } // namespace
 
 void VerifyFileDigest(const char* pathList, DigestAlgorithm algorithm) {
-  HashModuleScope moduleScope;
   WindowsVerifyUser user(algorithm);
   CProgressDlg progress;
   VerifyPathList(pathList, algorithm, progress, user);
