@@ -19,6 +19,8 @@
 #include "hash/digest/sha1.h"
 #include "hash/digest/sha1_compression.h"
 
+namespace corvane {
+
 namespace {
 
 constexpr size_t kBufferSize = 4 << 20;
@@ -198,7 +200,7 @@ const char* CompressionName(Sha1Compression compression) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
   if (argc > 2 && std::strcmp(argv[1], kChildFlag) == 0) {
     const std::string name = argv[2];
     argv[2] = argv[0];
@@ -262,4 +264,10 @@ int main(int argc, char** argv) {
     }
   }
   return 0;
+}
+
+} // namespace corvane
+
+int main(int argc, char** argv) {
+  return corvane::Main(argc, argv);
 }

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+namespace corvane {
+
 namespace {
 
 using HashFunction = void (*)(const char* pathList, int mode);
@@ -40,7 +42,7 @@ LRESULT CALLBACK WatchActivations(int code, WPARAM wParam, LPARAM lParam) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(stderr, "usage: hash_end_to_end MODE LIST_FILE\n");
     return 2;
@@ -72,4 +74,10 @@ int main(int argc, char** argv) {
   }
   std::printf("%.3f\n", Seconds(start, g_shown));
   return 0;
+}
+
+} // namespace corvane
+
+int main(int argc, char** argv) {
+  return corvane::Main(argc, argv);
 }

@@ -12,7 +12,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-int main(int argc, char** argv) {
+namespace corvane {
+
+int Main(int argc, char** argv) {
   const long long blocks = argc > 1 ? std::atoll(argv[1]) : 16384;
   const long long fileSize = blocks * 65536;
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
@@ -44,4 +46,10 @@ int main(int argc, char** argv) {
   progress.Destroy();
   std::printf("%.3f\n", took.count());
   return 0;
+}
+
+} // namespace corvane
+
+int main(int argc, char** argv) {
+  return corvane::Main(argc, argv);
 }

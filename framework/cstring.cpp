@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+namespace corvane {
+
 void CString::Format(const char* format, ...) {
   if (format == nullptr) {
     m_text.clear();
@@ -44,3 +46,5 @@ char* CString::GetBuffer(int minLength) {
 void CString::ReleaseBuffer() {
   m_text.resize(std::char_traits<char>::length(m_text.c_str()));
 }
+
+} // namespace corvane

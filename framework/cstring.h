@@ -3,11 +3,12 @@
 
 #include <string>
 
+namespace corvane {
+
 class CString {
 public:
   CString() = default;
   CString(const char* text) : m_text(text != nullptr ? text : "") {}
-  CString(const char* text, int length) : m_text(text, static_cast<size_t>(length)) {}
   CString(const std::string& text) : m_text(text) {}
 
   int GetLength() const { return static_cast<int>(m_text.size()); }
@@ -17,10 +18,6 @@ public:
   const char* GetString() const { return m_text.c_str(); }
   const std::string& Str() const { return m_text; }
 
-  CString& operator=(const char* text) {
-    m_text = text != nullptr ? text : "";
-    return *this;
-  }
   CString& operator+=(const CString& other) {
     m_text += other.m_text;
     return *this;
@@ -63,3 +60,5 @@ public:
 private:
   std::string m_text;
 };
+
+} // namespace corvane

@@ -2,6 +2,8 @@
 
 #include "framework/module_state.h"
 
+namespace corvane {
+
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
   if (pDX == nullptr || pDX->m_pDlgWnd == nullptr) {
     return;
@@ -42,8 +44,8 @@ void CDialog::EndDialog(int result) {
   ::EndDialog(m_hWnd, result);
 }
 
-BOOL CDialog::UpdateData(BOOL saveAndValidate) {
-  CDataExchange dx{this, saveAndValidate};
+BOOL CDialog::UpdateData() {
+  CDataExchange dx{this};
   DoDataExchange(&dx);
   return TRUE;
 }
@@ -51,13 +53,13 @@ BOOL CDialog::UpdateData(BOOL saveAndValidate) {
 void CDialog::DoDataExchange(CDataExchange*) {}
 
 BOOL CDialog::OnInitDialog() {
-  UpdateData(FALSE);
+  UpdateData();
   return TRUE;
 }
 
 void CDialog::OnOK() {
   if (m_bModal) {
-    UpdateData(TRUE);
+    UpdateData();
     EndDialog(IDOK);
   }
 }
@@ -132,3 +134,5 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return FALSE;
   }
 }
+
+} // namespace corvane

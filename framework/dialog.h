@@ -4,12 +4,13 @@
 
 #include "framework/wnd.h"
 
+namespace corvane {
+
 class CDialog;
 
-// What DoDataExchange works on: the dialog and the direction (only control binding is used).
+// What DoDataExchange works on: only control binding is used, which goes one way.
 struct CDataExchange {
   CDialog* m_pDlgWnd;
-  BOOL m_bSaveAndValidate;
 };
 
 // Binds a member wrapper to the dialog's control with the given id.
@@ -25,8 +26,7 @@ public:
   // Modal: returns the EndDialog result, or -1 when the window could not be created.
   INT_PTR DoModal();
   void EndDialog(int result);
-  BOOL UpdateData(BOOL saveAndValidate = TRUE);
-  bool IsModal() const { return m_bModal; }
+  BOOL UpdateData();
 
 protected:
   virtual void DoDataExchange(CDataExchange* pDX);
@@ -47,3 +47,5 @@ private:
   CWnd* m_pParentWnd;
   bool m_bModal = false;
 };
+
+} // namespace corvane

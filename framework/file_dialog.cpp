@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace corvane {
+
 namespace {
 // Room for long paths; the dialog reports a name that does not fit instead of cutting it.
 constexpr size_t kFileNameChars = 32768;
@@ -45,3 +47,5 @@ INT_PTR CFileDialog::DoModal() {
 CString CFileDialog::GetPathName() const {
   return CString(m_fileName.data());
 }
+
+} // namespace corvane

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace corvane {
+
 class CFileDialog {
 public:
   // filter: pairs of description and pattern, each ended by '|', the list by a further '|'.
@@ -32,3 +34,5 @@ private:
   std::string m_strDefExt;
   std::vector<char> m_fileName;
 };
+
+} // namespace corvane

@@ -2,6 +2,8 @@
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
+namespace corvane {
+
 namespace {
 // Set only for the duration of a call into the module; one thread of work, no lock needed.
 HINSTANCE g_hResources = nullptr;
@@ -22,3 +24,5 @@ CModuleStateScope::CModuleStateScope(HINSTANCE resources) : m_hPrevious(g_hResou
 CModuleStateScope::~CModuleStateScope() {
   g_hResources = m_hPrevious;
 }
+
+} // namespace corvane

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+namespace corvane {
+
 // The module whose templates the dialogs are created from: the one set by the innermost
 // CModuleStateScope, else the module this framework is linked into.
 HINSTANCE FrameworkResourceHandle();
@@ -21,3 +23,5 @@ private:
 
 // The module (DLL or executable) this framework is linked into.
 HINSTANCE FrameworkOwnModule();
+
+} // namespace corvane

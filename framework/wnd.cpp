@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+namespace corvane {
+
 HWND CWnd::Detach() {
   HWND hWnd = m_hWnd;
   m_hWnd = nullptr;
@@ -49,18 +51,6 @@ void CWnd::GetWindowRect(RECT* rect) const {
   ::GetWindowRect(m_hWnd, rect);
 }
 
-void CWnd::GetClientRect(RECT* rect) const {
-  ::GetClientRect(m_hWnd, rect);
-}
-
-HDC CWnd::GetDC() {
-  return ::GetDC(m_hWnd);
-}
-
-int CWnd::ReleaseDC(HDC dc) {
-  return ::ReleaseDC(m_hWnd, dc);
-}
-
 int CWnd::MessageBoxA(const char* text, const char* caption, UINT type) {
   // Without a caption of its own a box carries the product's name, as every other box does.
   return ::MessageBoxA(m_hWnd, text, caption != nullptr ? caption : "Corvane 2004 - 64-bit Edition",
@@ -73,14 +63,6 @@ HWND CWnd::GetDlgItem(int id) const {
 
 LRESULT CWnd::SendMessageA(UINT message, WPARAM wParam, LPARAM lParam) const {
   return ::SendMessageA(m_hWnd, message, wParam, lParam);
-}
-
-void CEdit::SetSel(int start, int end) {
-  SendMessageA(EM_SETSEL, start, end);
-}
-
-void CEdit::LimitText(int maxChars) {
-  SendMessageA(EM_LIMITTEXT, maxChars, 0);
 }
 
 void CProgressCtrl::SetRange(short lower, short upper) {
@@ -120,3 +102,5 @@ long CRichEditCtrl::GetLimitText() const {
 void CRichEditCtrl::Copy() {
   SendMessageA(WM_COPY, 0, 0);
 }
+
+} // namespace corvane

@@ -8,6 +8,8 @@
 
 #include <richedit.h>
 
+namespace corvane {
+
 class CWnd {
 public:
   CWnd() = default;
@@ -15,7 +17,6 @@ public:
   CWnd(const CWnd&) = delete;
   CWnd& operator=(const CWnd&) = delete;
 
-  HWND GetSafeHwnd() const { return m_hWnd; }
   void Attach(HWND hWnd) { m_hWnd = hWnd; }
   HWND Detach();
 
@@ -26,9 +27,6 @@ public:
   virtual BOOL DestroyWindow();
   BOOL SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
   void GetWindowRect(RECT* rect) const;
-  void GetClientRect(RECT* rect) const;
-  HDC GetDC();
-  int ReleaseDC(HDC dc);
   int MessageBoxA(const char* text, const char* caption = nullptr, UINT type = MB_OK);
   HWND GetDlgItem(int id) const;
   LRESULT SendMessageA(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
@@ -40,11 +38,7 @@ class CStatic : public CWnd {};
 
 class CButton : public CWnd {};
 
-class CEdit : public CWnd {
-public:
-  void SetSel(int start, int end);
-  void LimitText(int maxChars);
-};
+class CEdit : public CWnd {};
 
 class CProgressCtrl : public CWnd {
 public:
@@ -63,3 +57,5 @@ public:
   long GetLimitText() const;
   void Copy();
 };
+
+} // namespace corvane

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <memory>
 
+namespace corvane {
+
 namespace {
 
 // The characters after the last backslash; an entry without one is its own name.
@@ -21,16 +23,15 @@ CTextString EntryName(const CTextString& entry) {
 
 } // namespace
 
-void RunBatch(const char* pathList, int mode, ProgressView& progress, ResultsView& results) {
+void RunBatch(const char* pathList, HashMode mode, ProgressView& progress, ResultsView& results) {
   CTextString list(pathList);
   list.Trim();
   CTextTokenizer entries(list.Text(), "\n");
   const int fileCount = entries.CountTokens();
-  const DigestAlgorithm algorithm = mode == 0 ? DigestAlgorithm::Md5 : DigestAlgorithm::Sha1;
+  const DigestAlgorithm algorithm = DigestAlgorithmOf(mode);
 
   progress.Create();
   progress.SetTitle(fileCount < 2 ? "Hashing File..." : "Hashing Files...");
-  progress.ClearAbortRequest();
   progress.Show();
 
   ReportBuilder report;
@@ -43,7 +44,7 @@ void RunBatch(const char* pathList, int mode, ProgressView& progress, ResultsVie
   while (entries.HasMoreTokens()) {
     entries.ReadToken(entry);
     ++entryIndex;
-    corvane::ScopedFile file(std::fopen(entry.Text(), "rb"));
+    ScopedFile file(std::fopen(entry.Text(), "rb"));
     if (!file) {
       report.AddFailureLine(EntryName(entry).Text(), kCouldNotOpenFile);
       continue;
@@ -73,3 +74,5 @@ void RunBatch(const char* pathList, int mode, ProgressView& progress, ResultsVie
   progress.Destroy();
   results.ShowReport(finished, mode);
 }
+
+} // namespace corvane

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #endif
 
+namespace corvane {
+
 int64_t FileLength(std::FILE* stream) {
 #ifdef _WIN32
   return _filelengthi64(_fileno(stream));
@@ -16,3 +18,5 @@ int64_t FileLength(std::FILE* stream) {
   return status.st_size;
 #endif
 }
+
+} // namespace corvane

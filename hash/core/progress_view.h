@@ -2,6 +2,8 @@
 // What a run loop needs from the window that shows its progress. The progress window implements
 // it on Windows; tests implement it to play the window and the user.
 
+namespace corvane {
+
 class ProgressView {
 public:
   virtual ~ProgressView() = default;
@@ -28,3 +30,5 @@ public:
   // paints them at its own pace; either way it is given every value.
   virtual void PaintProgress() = 0;
 };
+
+} // namespace corvane

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace corvane {
+
 class ReportBuilder {
 public:
   ReportBuilder();
@@ -17,8 +19,10 @@ public:
 private:
   void AppendName(const char* entryName);
 
-  std::string m_text;
+  std::string text_;
 };
 
 constexpr const char kCouldNotOpenFile[] = " Could not open file";
 constexpr const char kCouldNotReadFile[] = " Could not read file";
+
+} // namespace corvane

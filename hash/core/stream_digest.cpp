@@ -3,7 +3,42 @@
 #include "hash/digest/md5.h"
 #include "hash/digest/sha1.h"
 
+namespace corvane {
+
 namespace {
+
+// One stream runs through one engine; its context is the only one set up.
+union EngineContext {
+  Md5Context md5;
+  Sha1Context sha1;
+};
+
+// An engine as the block loop drives it, chosen once per stream.
+struct DigestEngine {
+  void (*init)(EngineContext& context);
+  void (*update)(EngineContext& context, const uint8_t* data, uint32_t length);
+  void (*finish)(EngineContext& context, uint8_t* digest);
+};
+
+constexpr DigestEngine kMd5Engine{
+    [](EngineContext& context) { Md5Init(&context.md5); },
+    [](EngineContext& context, const uint8_t* data, uint32_t length) {
+      Md5Update(&context.md5, data, length);
+    },
+    [](EngineContext& context, uint8_t* digest) { Md5Final(digest, &context.md5); },
+};
+
+constexpr DigestEngine kSha1Engine{
+    [](EngineContext& context) { Sha1Init(&context.sha1); },
+    [](EngineContext& context, const uint8_t* data, uint32_t length) {
+      Sha1Update(&context.sha1, data, length);
+    },
+    [](EngineContext& context, uint8_t* digest) { Sha1Final(&context.sha1, digest); },
+};
+
+const DigestEngine& EngineFor(DigestAlgorithm algorithm) {
+  return algorithm == DigestAlgorithm::Md5 ? kMd5Engine : kSha1Engine;
+}
 
 void WriteHex(const uint8_t* digest, int length, char* text) {
   static const char kDigits[] = "0123456789abcdef";
@@ -25,10 +60,9 @@ int Percentage(int64_t bytesRead, int64_t fileSize) {
 StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm algorithm,
                            const char* bytesFormat, ProgressView& view, uint8_t* readBuffer,
                            char digestText[41]) {
-  Md5Context md5;
-  Sha1Context sha1;
-  Md5Init(&md5);
-  Sha1Init(&sha1);
+  const DigestEngine& engine = EngineFor(algorithm);
+  EngineContext context;
+  engine.init(context);
   int64_t bytesRead = 0;
   char bytesText[48];
 
@@ -37,10 +71,7 @@ StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm 
     // Without this a failing device would be read forever without progress.
     if (count < kReadBlockSize && std::ferror(stream))
       return StreamOutcome::ReadError;
-    if (algorithm == DigestAlgorithm::Md5)
-      Md5Update(&md5, readBuffer, static_cast<uint32_t>(count));
-    else
-      Sha1Update(&sha1, readBuffer, static_cast<uint32_t>(count));
+    engine.update(context, readBuffer, static_cast<uint32_t>(count));
     bytesRead += static_cast<int64_t>(count);
     std::snprintf(bytesText, sizeof bytesText, bytesFormat, static_cast<long long>(bytesRead));
     view.SetPosition(Percentage(bytesRead, fileSize));
@@ -59,12 +90,9 @@ StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm 
   }
 
   uint8_t digest[20];
-  if (algorithm == DigestAlgorithm::Md5) {
-    Md5Final(digest, &md5);
-    WriteHex(digest, 16, digestText);
-  } else {
-    Sha1Final(&sha1, digest);
-    WriteHex(digest, 20, digestText);
-  }
+  engine.finish(context, digest);
+  WriteHex(digest, DigestLength(algorithm), digestText);
   return StreamOutcome::Finished;
 }
+
+} // namespace corvane

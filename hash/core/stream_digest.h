@@ -1,12 +1,13 @@
 #pragma once
 // The block loop shared by the batch run and verification.
 
+#include "hash/core/digest_algorithm.h"
 #include "hash/core/progress_view.h"
 
 #include <cstdint>
 #include <cstdio>
 
-enum class DigestAlgorithm { Md5, Sha1 };
+namespace corvane {
 
 enum class StreamOutcome {
   Finished,  // read to its end; the digest text is set
@@ -25,3 +26,5 @@ constexpr uint32_t kReadBlockSize = 65536;
 StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm algorithm,
                            const char* bytesFormat, ProgressView& view, uint8_t* readBuffer,
                            char digestText[41]);
+
+} // namespace corvane

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace corvane {
+
 namespace {
 
 int TextLength(const char* text) {
@@ -18,7 +20,7 @@ bool IsTrimmed(char c) {
 
 } // namespace
 
-CTextString::CTextString() : m_text(new char[1]{'\0'}), m_length(0) {}
+CTextString::CTextString() : text_(new char[1]{'\0'}), length_(0) {}
 
 CTextString::CTextString(const char* text) : CTextString() {
   Assign(text);
@@ -29,7 +31,7 @@ CTextString::CTextString(const CTextString& other) : CTextString() {
 }
 
 CTextString::~CTextString() {
-  delete[] m_text;
+  delete[] text_;
 }
 
 CTextString& CTextString::Assign(const char* text) {
@@ -38,7 +40,7 @@ CTextString& CTextString::Assign(const char* text) {
 }
 
 CTextString& CTextString::Assign(const CTextString& other) {
-  Replace(other.m_text, other.m_length);
+  Replace(other.text_, other.length_);
   return *this;
 }
 
@@ -48,9 +50,9 @@ void CTextString::Replace(const char* text, int length) {
   if (length > 0)
     std::memcpy(fresh, text, length);
   fresh[length] = '\0';
-  delete[] m_text;
-  m_text = fresh;
-  m_length = length;
+  delete[] text_;
+  text_ = fresh;
+  length_ = length;
 }
 
 int CTextString::Find(const char* pattern, int start) const {
@@ -61,7 +63,7 @@ int CTextString::Find(const char* pattern, int start) const {
   if (patternLength > length)
     return -1;
   for (int i = start; i <= length - patternLength; ++i) {
-    if (std::memcmp(m_text + i, pattern, patternLength) == 0)
+    if (std::memcmp(text_ + i, pattern, patternLength) == 0)
       return i;
   }
   return -1;
@@ -71,7 +73,7 @@ CTextString CTextString::Right(int count) const {
   const int length = Length();
   count = Clamp(count, 0, length);
   CTextString result;
-  result.Replace(m_text + length - count, count);
+  result.Replace(text_ + length - count, count);
   return result;
 }
 
@@ -80,7 +82,7 @@ CTextString CTextString::Mid(int start, int count) const {
   start = Clamp(start, 0, length);
   count = Clamp(count, 0, length - start);
   CTextString result;
-  result.Replace(m_text + start, count);
+  result.Replace(text_ + start, count);
   return result;
 }
 
@@ -91,12 +93,14 @@ CTextString CTextString::Mid(int start) const {
 void CTextString::Trim() {
   const int length = Length();
   int first = 0;
-  while (first < length && IsTrimmed(m_text[first]))
+  while (first < length && IsTrimmed(text_[first]))
     ++first;
   int end = length;
-  while (end > first && IsTrimmed(m_text[end - 1]))
+  while (end > first && IsTrimmed(text_[end - 1]))
     --end;
   if (first == 0 && end == length)
     return;
-  Replace(m_text + first, end - first);
+  Replace(text_ + first, end - first);
 }
+
+} // namespace corvane

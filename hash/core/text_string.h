@@ -3,6 +3,8 @@
 // The length is kept beside it: found by scanning on every call, splitting a path list of 100,000
 // entries scanned the whole list once per entry and took many minutes.
 
+namespace corvane {
+
 class CTextString {
 public:
   CTextString();
@@ -14,9 +16,9 @@ public:
   CTextString& Assign(const char* text);
   CTextString& Assign(const CTextString& other);
 
-  int Length() const { return m_length; }
+  int Length() const { return length_; }
   // Valid until the next change of the string.
-  const char* Text() const { return m_text; }
+  const char* Text() const { return text_; }
 
   // Index of the first occurrence of pattern at or after start, or -1.
   int Find(const char* pattern, int start) const;
@@ -31,6 +33,8 @@ public:
 private:
   void Replace(const char* text, int length);
 
-  char* m_text; // never null
-  int m_length; // characters before the NUL
+  char* text_; // never null
+  int length_; // characters before the NUL
 };
+
+} // namespace corvane

@@ -1,33 +1,37 @@
 #include "hash/core/text_tokenizer.h"
 
+namespace corvane {
+
 CTextTokenizer::CTextTokenizer(const char* text, const char* delimiter)
-    : m_text(text), m_delimiter(delimiter), m_position(m_text.Length() == 0 ? -1 : 0) {}
+    : text_(text), delimiter_(delimiter), position_(text_.Length() == 0 ? -1 : 0) {}
 
 int CTextTokenizer::CountTokens() const {
-  if (m_text.Length() == 0 || m_position == -1)
+  if (text_.Length() == 0 || position_ == -1)
     return 0;
   // An empty delimiter would never advance.
-  const int step = m_delimiter.Length() > 0 ? m_delimiter.Length() : 1;
+  const int step = delimiter_.Length() > 0 ? delimiter_.Length() : 1;
   int count = 1;
-  for (int d = m_text.Find(m_delimiter.Text(), m_position); d != -1;
-       d = m_text.Find(m_delimiter.Text(), d + step))
+  for (int d = text_.Find(delimiter_.Text(), position_); d != -1;
+       d = text_.Find(delimiter_.Text(), d + step))
     ++count;
   return count;
 }
 
 void CTextTokenizer::ReadToken(CTextString& out) {
-  if (m_position == -1) {
+  if (position_ == -1) {
     out.Assign("");
     return;
   }
-  const int delimiterLength = m_delimiter.Length();
-  const int d = delimiterLength > 0 ? m_text.Find(m_delimiter.Text(), m_position) : -1;
+  const int delimiterLength = delimiter_.Length();
+  const int d = delimiterLength > 0 ? text_.Find(delimiter_.Text(), position_) : -1;
   if (d == -1) {
-    out = m_text.Mid(m_position);
-    m_position = -1;
+    out = text_.Mid(position_);
+    position_ = -1;
     return;
   }
-  out = m_text.Mid(m_position, d - m_position);
+  out = text_.Mid(position_, d - position_);
   // No empty token follows a delimiter that ends the text.
-  m_position = d == m_text.Length() - delimiterLength ? -1 : d + delimiterLength;
+  position_ = d == text_.Length() - delimiterLength ? -1 : d + delimiterLength;
 }
+
+} // namespace corvane

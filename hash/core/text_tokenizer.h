@@ -3,18 +3,22 @@
 
 #include "hash/core/text_string.h"
 
+namespace corvane {
+
 class CTextTokenizer {
 public:
   CTextTokenizer(const char* text, const char* delimiter);
 
-  bool HasMoreTokens() const { return m_position != -1; }
+  bool HasMoreTokens() const { return position_ != -1; }
   // Tokens from the current position on; an occurrence of the delimiter at the very end counts.
   int CountTokens() const;
   // Stores the next token in out (empty once exhausted) and advances.
   void ReadToken(CTextString& out);
 
 private:
-  CTextString m_text;
-  CTextString m_delimiter;
-  int m_position; // start of the next token, or -1 when none is left
+  CTextString text_;
+  CTextString delimiter_;
+  int position_; // start of the next token, or -1 when none is left
 };
+
+} // namespace corvane

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <memory>
 
+namespace corvane {
+
 namespace {
 
 constexpr const char kProductTitle[] = "Corvane 2004 - 64-bit Edition";
@@ -33,8 +35,8 @@ VerifyBox VerifyBoxFor(VerifyMessage message) {
   return {"Digest matches. Verification succeeded.", kProductTitle, kBoxOk};
 }
 
-bool IsValidDigestText(const std::string& text, int algorithm) {
-  const size_t required = algorithm == 0 ? 32 : 40;
+bool IsValidDigestText(const std::string& text, DigestAlgorithm algorithm) {
+  const size_t required = 2 * static_cast<size_t>(DigestLength(algorithm));
   if (text.size() != required)
     return false;
   for (const char ch : text) {
@@ -73,9 +75,8 @@ VerifyOutcome RunVerification(const char* path, DigestAlgorithm algorithm,
                               const char* expectedDigest, ProgressView& progress,
                               VerifyUser& user) {
   progress.Create();
-  progress.ClearAbortRequest();
 
-  corvane::ScopedFile file(std::fopen(path, "rb"));
+  ScopedFile file(std::fopen(path, "rb"));
   if (!file) {
     user.Tell(VerifyMessage::CouldNotOpenFile);
     progress.Destroy();
@@ -116,3 +117,5 @@ VerifyOutcome RunVerification(const char* path, DigestAlgorithm algorithm,
   user.Tell(VerifyMessage::DigestMismatch);
   return VerifyOutcome::Mismatch;
 }
+
+} // namespace corvane

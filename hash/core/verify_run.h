@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace corvane {
+
 // The message boxes the workflow may end with.
 enum class VerifyMessage {
   MoreThanOneFile,
@@ -19,7 +21,6 @@ enum class VerifyMessage {
 // Box types as the window system numbers them (kept here so that this part needs no window
 // headers).
 constexpr unsigned kBoxOk = 0x00;
-constexpr unsigned kBoxYesNo = 0x04;
 constexpr unsigned kBoxIconWarning = 0x30;
 
 struct VerifyBox {
@@ -63,8 +64,10 @@ VerifyOutcome RunVerification(const char* path, DigestAlgorithm algorithm,
                               const char* expectedDigest, ProgressView& progress, VerifyUser& user);
 
 // What the digest entry dialog accepts: the already lower-cased text, exactly 32 characters for
-// algorithm 0 and 40 otherwise, made of 0-9 and a-f only. Nothing is trimmed.
-bool IsValidDigestText(const std::string& text, int algorithm);
+// MD5 and 40 for SHA-1, made of 0-9 and a-f only. Nothing is trimmed.
+bool IsValidDigestText(const std::string& text, DigestAlgorithm algorithm);
 
 // Digest texts compared without regard to letter case; digests are ASCII.
 bool DigestTextsMatch(const char* a, const char* b);
+
+} // namespace corvane

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstring>
 
+namespace corvane {
+
 namespace {
 
 inline void StoreLe32(uint8_t* p, uint32_t v) {
@@ -205,3 +207,5 @@ void Md5Final(uint8_t digest[16], Md5Context* context) {
 void Md5Transform(uint32_t state[4], const uint8_t block[64]) {
   Md5Compress(state, block, 1);
 }
+
+} // namespace corvane

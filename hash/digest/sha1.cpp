@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+namespace corvane {
+
 namespace {
 
 inline void StoreBe32(uint8_t* p, uint32_t v) {
@@ -162,3 +164,5 @@ uint32_t Sha1RoundConstant(uint16_t t) {
 uint32_t RotateLeft(uint16_t n, uint32_t x) {
   return (x << n) | (x >> (32 - n));
 }
+
+} // namespace corvane

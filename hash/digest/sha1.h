@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace corvane {
+
 struct Sha1Context {
   uint8_t buffer[64];
   uint16_t bufferedBytes;
@@ -19,3 +21,5 @@ void Sha1Transform(uint32_t state[5], const uint8_t block[64]);
 uint32_t Sha1RoundFunction(uint16_t t, uint32_t b, uint32_t c, uint32_t d);
 uint32_t Sha1RoundConstant(uint16_t t);
 uint32_t RotateLeft(uint16_t n, uint32_t x);
+
+} // namespace corvane

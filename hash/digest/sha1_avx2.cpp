@@ -8,6 +8,8 @@
 
 #include <utility>
 
+namespace corvane {
+
 namespace {
 
 // Compiled for AVX2 (and BMI's non-destructive rotations) whatever the build's target: the caller
@@ -128,3 +130,5 @@ CORVANE_AVX2_TARGET void Sha1CompressAvx2(uint32_t state[5], const uint8_t* bloc
     state[i] = h[i];
   }
 }
+
+} // namespace corvane

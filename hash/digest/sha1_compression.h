@@ -7,6 +7,8 @@
 
 #include <cstddef>
 
+namespace corvane {
+
 // Compresses count consecutive 64-byte blocks into the chaining words.
 using Sha1Compression = void (*)(uint32_t state[5], const uint8_t* blocks, size_t count);
 
@@ -29,3 +31,5 @@ void Sha1CompressWithoutShaExtensions(uint32_t state[5], const uint8_t* blocks, 
 // above. Tests may point it at any compression the processor supports to run the whole engine
 // through it.
 Sha1Compression& Sha1ActiveCompression();
+
+} // namespace corvane

@@ -3,6 +3,8 @@
 
 #include <cpuid.h>
 
+namespace corvane {
+
 namespace {
 
 struct CpuFeatures {
@@ -78,3 +80,5 @@ Sha1Compression& Sha1ActiveCompression() {
       CpuHasShaExtensions() ? Sha1CompressShaNi : BestWithoutShaExtensions();
   return active;
 }
+
+} // namespace corvane

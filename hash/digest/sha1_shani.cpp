@@ -4,6 +4,8 @@
 
 #include <utility>
 
+namespace corvane {
+
 namespace {
 
 // Compiled for the SHA instructions whatever the build's target: the caller checks the processor.
@@ -58,3 +60,5 @@ CORVANE_SHA_TARGET void Sha1CompressShaNi(uint32_t state[5], const uint8_t* bloc
   _mm_storeu_si128(reinterpret_cast<__m128i*>(state), _mm_shuffle_epi32(s.abcd, 0x1b));
   state[4] = static_cast<uint32_t>(_mm_extract_epi32(s.e0, 3));
 }
+
+} // namespace corvane

@@ -9,6 +9,8 @@
 
 #include <utility>
 
+namespace corvane {
+
 namespace {
 
 // Compiled for SSSE3 whatever the build's target: the caller checks the processor.
@@ -94,3 +96,5 @@ CORVANE_SSSE3_TARGET void Sha1CompressSsse3(uint32_t state[5], const uint8_t* bl
     state[i] = h[i];
   }
 }
+
+} // namespace corvane

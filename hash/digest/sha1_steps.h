@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace corvane {
+
 #define CORVANE_ALWAYS_INLINE inline __attribute__((always_inline))
 
 namespace sha1_steps {
@@ -60,3 +62,5 @@ constexpr uint32_t GroupConstant(int g) {
 }
 
 } // namespace sha1_steps
+
+} // namespace corvane

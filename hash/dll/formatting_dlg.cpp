@@ -2,6 +2,8 @@
 
 #include "resources/hash_resource.h"
 
+namespace corvane {
+
 CFormattingDlg::CFormattingDlg() : CDialog(IDD_FORMATTING, nullptr) {}
 
 CFormattingDlg::~CFormattingDlg() = default;
@@ -9,3 +11,5 @@ CFormattingDlg::~CFormattingDlg() = default;
 void CFormattingDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
 }
+
+} // namespace corvane

@@ -3,6 +3,8 @@
 
 #include "framework/dialog.h"
 
+namespace corvane {
+
 class CFormattingDlg : public CDialog {
 public:
   CFormattingDlg();
@@ -11,3 +13,5 @@ public:
 protected:
   void DoDataExchange(CDataExchange* pDX) override;
 };
+
+} // namespace corvane

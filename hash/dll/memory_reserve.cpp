@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <new>
 
+namespace corvane {
+
 namespace {
 
 // Enough for the exception, the runtime's lazily made lock and the windows' unwinding.
@@ -22,17 +24,19 @@ void GiveBackReserve() {
 
 } // namespace
 
-CMemoryReserve::CMemoryReserve() {
+MemoryReserve::MemoryReserve() {
   g_reserve = std::malloc(kReserveSize);
   g_previous = std::set_new_handler(GiveBackReserve);
 }
 
-bool CMemoryReserve::Held() const {
+bool MemoryReserve::Held() const {
   return g_reserve != nullptr;
 }
 
-CMemoryReserve::~CMemoryReserve() {
+MemoryReserve::~MemoryReserve() {
   std::set_new_handler(g_previous);
   std::free(g_reserve);
   g_reserve = nullptr;
 }
+
+} // namespace corvane

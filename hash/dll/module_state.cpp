@@ -2,11 +2,15 @@
 
 #include <commctrl.h>
 
+namespace corvane {
+
 // Not from DllMain: loading a library there may deadlock on the loader lock.
 HashModuleScope::HashModuleScope()
-    : m_state(FrameworkOwnModule()), m_richEdit(::LoadLibraryA("riched32.dll")) {
+    : state_(FrameworkOwnModule()), richEdit_(::LoadLibraryA("riched32.dll")) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
   ::InitCommonControlsEx(&controls);
 }
 
 HashModuleScope::~HashModuleScope() = default;
+
+} // namespace corvane

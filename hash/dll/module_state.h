@@ -5,6 +5,8 @@
 #include "framework/module_state.h"
 #include "win32/scoped.h"
 
+namespace corvane {
+
 class HashModuleScope {
 public:
   HashModuleScope();
@@ -13,7 +15,9 @@ public:
   HashModuleScope& operator=(const HashModuleScope&) = delete;
 
 private:
-  CModuleStateScope m_state;
+  CModuleStateScope state_;
   // Registers the "RICHEDIT" class while loaded; released before Hash returns.
-  corvane::ScopedModule m_richEdit;
+  ScopedModule richEdit_;
 };
+
+} // namespace corvane

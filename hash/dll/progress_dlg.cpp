@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+namespace corvane {
+
 CProgressDlg::CProgressDlg() : CDialog(IDD_PROGRESS, nullptr) {}
 
 CProgressDlg::~CProgressDlg() {
@@ -22,19 +24,19 @@ void CProgressDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CProgressDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  m_bAbortRequested = 0;
+  m_bAbortRequested = false;
   MakeQuiet(m_progressBar, m_quietBar);
   MakeQuiet(m_bytesText, m_quietBytes);
   return TRUE;
 }
 
 void CProgressDlg::OnCancel() {
-  m_bAbortRequested = 1;
+  m_bAbortRequested = true;
 }
 
 void CProgressDlg::Create() {
   // A failed creation leaves every later call without effect; the run goes on regardless.
-  m_bAbortRequested = 0;
+  m_bAbortRequested = false;
   m_bPaintPending = false;
   CDialog::Create(IDD_PROGRESS, nullptr);
 }
@@ -152,11 +154,11 @@ void CProgressDlg::PumpMessages() {
 }
 
 bool CProgressDlg::AbortRequested() const {
-  return m_bAbortRequested != 0;
+  return m_bAbortRequested;
 }
 
 void CProgressDlg::ClearAbortRequest() {
-  m_bAbortRequested = 0;
+  m_bAbortRequested = false;
 }
 
 bool CProgressDlg::ConfirmAbort() {
@@ -167,3 +169,5 @@ bool CProgressDlg::ConfirmAbort() {
 void CProgressDlg::Destroy() {
   DestroyWindow();
 }
+
+} // namespace corvane

@@ -7,6 +7,8 @@
 
 #include <chrono>
 
+namespace corvane {
+
 class CProgressDlg : public CDialog, public ProgressView {
 public:
   CProgressDlg();
@@ -29,7 +31,6 @@ public:
   void Destroy() override;
   void PaintProgress() override;
 
-  int m_bAbortRequested = 0;
   CProgressCtrl m_progressBar;
   CStatic m_fileSizeText;
   CStatic m_statusText;
@@ -43,6 +44,8 @@ protected:
   void OnCancel() override;
 
 private:
+  bool m_bAbortRequested = false; // a Cancel the run loop has not answered yet
+
   // Painting the bar and the byte count for every block costs several times as much as the rest
   // of a block's work under a slow window system. Both controls therefore take their updates
   // through a window procedure of ours that keeps them from painting, and the window paints both
@@ -63,3 +66,5 @@ private:
   bool m_bPaintPending = false;
   std::chrono::steady_clock::time_point m_paintedAt;
 };
+
+} // namespace corvane

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <string>
 
+namespace corvane {
+
 namespace {
 
 // Where the next piece of the report being loaded starts. Loading runs to its end inside
@@ -43,9 +45,9 @@ CResultsDlg::CResultsDlg() : CDialog(IDD_RESULTS, nullptr) {}
 
 CResultsDlg::~CResultsDlg() = default;
 
-void CResultsDlg::ShowReport(const std::string& report, int mode) {
+void CResultsDlg::ShowReport(const std::string& report, HashMode mode) {
   m_strReport = CString(report);
-  m_nMode = mode;
+  m_nMode = static_cast<int>(mode);
   DoModal();
 }
 
@@ -154,7 +156,7 @@ void CResultsDlg::OnSaveToFile() {
     plain.push_back(chars[i]);
   }
 
-  corvane::ScopedFile file(std::fopen(dialog.GetPathName(), "wt"));
+  ScopedFile file(std::fopen(dialog.GetPathName(), "wt"));
   if (!file) {
     MessageBoxA("Unable to open output file", "Error", MB_OK | MB_ICONEXCLAMATION);
     return;
@@ -180,7 +182,7 @@ void CResultsDlg::OnRequestResize(NMHDR* header, LRESULT* result) {
 
   int maxCharWidth = 0;
   {
-    corvane::ScopedWindowDC dc(m_richEdit.m_hWnd);
+    ScopedWindowDC dc(m_richEdit.m_hWnd);
     TEXTMETRICA metrics{};
     if (dc.Get() != nullptr && ::GetTextMetricsA(dc.Get(), &metrics)) {
       maxCharWidth = metrics.tmMaxCharWidth;
@@ -238,3 +240,5 @@ void CResultsDlg::OnRequestResize(NMHDR* header, LRESULT* result) {
 
   *result = 0;
 }
+
+} // namespace corvane

@@ -5,13 +5,15 @@
 #include "framework/dialog.h"
 #include "hash/core/results_view.h"
 
+namespace corvane {
+
 class CResultsDlg : public CDialog, public ResultsView {
 public:
   CResultsDlg();
   ~CResultsDlg() override;
 
   // ResultsView: fills the report and the mode, then runs the window modally.
-  void ShowReport(const std::string& report, int mode) override;
+  void ShowReport(const std::string& report, HashMode mode) override;
 
   CString m_strReport;
   int m_nMode = 0;
@@ -34,3 +36,5 @@ protected:
   void OnSaveToFile();
   void OnRequestResize(NMHDR* header, LRESULT* result);
 };
+
+} // namespace corvane

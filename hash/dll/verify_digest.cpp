@@ -1,25 +1,26 @@
 #include "hash/dll/verify_digest.h"
 
 #include "hash/core/verify_run.h"
-#include "hash/dll/module_state.h"
 #include "hash/dll/progress_dlg.h"
 #include "hash/dll/verify_digest_dlg.h"
 
 #include <windows.h>
+
+namespace corvane {
 
 namespace {
 
 // The digest entry dialog and the workflow's boxes, which have no owner window.
 class WindowsVerifyUser : public VerifyUser {
 public:
-  explicit WindowsVerifyUser(int algorithm) { m_dialog.m_nAlgorithm = algorithm; }
+  explicit WindowsVerifyUser(DigestAlgorithm algorithm) { dialog_.m_nAlgorithm = algorithm; }
 
   bool AskDigest(std::string& digest) override {
     // A dialog that cannot be shown ends neither with OK nor Cancel; the workflow goes on with
     // the empty digest, which matches no file.
-    if (m_dialog.DoModal() == IDCANCEL)
+    if (dialog_.DoModal() == IDCANCEL)
       return false;
-    digest = m_dialog.m_strDigest.Str();
+    digest = dialog_.m_strDigest.Str();
     return true;
   }
 
@@ -29,15 +30,15 @@ public:
   }
 
 private:
-  CVerifyDigestDlg m_dialog;
+  CVerifyDigestDlg dialog_;
 };
 
 } // namespace
 
-void VerifyFileDigest(const char* pathList, int algorithm) {
-  HashModuleScope moduleScope;
+void VerifyFileDigest(const char* pathList, DigestAlgorithm algorithm) {
   WindowsVerifyUser user(algorithm);
   CProgressDlg progress;
-  VerifyPathList(pathList, algorithm == 0 ? DigestAlgorithm::Md5 : DigestAlgorithm::Sha1, progress,
-                 user);
+  VerifyPathList(pathList, algorithm, progress, user);
 }
+
+} // namespace corvane

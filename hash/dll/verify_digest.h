@@ -1,6 +1,12 @@
 #pragma once
-// Verification of one file against a typed digest (modes 2 and 3 of Hash).
+// Verification of one file against a typed digest (the two verify modes of Hash).
 
-// algorithm: 0 MD5, anything else SHA-1. pathList is the caller's list, untrimmed: any line feed
-// in it is refused as more than one file; null counts as no file.
-void VerifyFileDigest(const char* pathList, int algorithm);
+#include "hash/core/digest_algorithm.h"
+
+namespace corvane {
+
+// pathList is the caller's list, untrimmed: any line feed in it is refused as more than one file;
+// null counts as no file.
+void VerifyFileDigest(const char* pathList, DigestAlgorithm algorithm);
+
+} // namespace corvane

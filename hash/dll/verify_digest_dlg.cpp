@@ -3,6 +3,8 @@
 #include "hash/core/verify_run.h"
 #include "resources/hash_resource.h"
 
+namespace corvane {
+
 CVerifyDigestDlg::CVerifyDigestDlg(CWnd* parent) : CDialog(IDD_VERIFY_DIGEST, parent) {}
 
 void CVerifyDigestDlg::DoDataExchange(CDataExchange* pDX) {
@@ -22,3 +24,5 @@ void CVerifyDigestDlg::OnOK() {
   m_strDigest = text;
   CDialog::OnOK();
 }
+
+} // namespace corvane

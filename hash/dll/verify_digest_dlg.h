@@ -2,13 +2,16 @@
 // The digest entry dialog: asks for the digest a file is expected to have.
 
 #include "framework/dialog.h"
+#include "hash/core/digest_algorithm.h"
+
+namespace corvane {
 
 class CVerifyDigestDlg : public CDialog {
 public:
   explicit CVerifyDigestDlg(CWnd* parent = nullptr);
 
-  int m_nAlgorithm = 0; // 0 MD5, 1 SHA-1: the length the typed digest must have
-  CString m_strDigest;  // the accepted text, lower-cased; empty until OK succeeds
+  DigestAlgorithm m_nAlgorithm = DigestAlgorithm::Md5; // the length the typed digest must have
+  CString m_strDigest; // the accepted text, lower-cased; empty until OK succeeds
   CEdit m_digestEdit;
 
 protected:
@@ -17,3 +20,5 @@ protected:
   // pointed out and the dialog stays open with the text as typed.
   void OnOK() override;
 };
+
+} // namespace corvane

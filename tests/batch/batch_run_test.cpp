@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace corvane {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -26,8 +28,8 @@ class RecordingResults : public ResultsView {
 public:
   int shown = 0;
   std::string report;
-  int mode = -1;
-  void ShowReport(const std::string& text, int m) override {
+  HashMode mode = static_cast<HashMode>(-1);
+  void ShowReport(const std::string& text, HashMode m) override {
     ++shown;
     report = text;
     mode = m;
@@ -59,7 +61,7 @@ protected:
     return path;
   }
 
-  void Run(const std::string& list, int mode) {
+  void Run(const std::string& list, HashMode mode) {
     RunBatch(list.c_str(), mode, progress, results);
   }
 
@@ -72,20 +74,20 @@ using Texts = std::vector<std::string>;
 
 TEST_F(BatchRun, OneFileDrivesTheWindowAndReportsOneLineWithoutParagraphBreak) {
   const std::string path = MakeFile("a.txt", "abc");
-  Run(path, 0);
+  Run(path, HashMode::ComputeMd5);
 
   EXPECT_EQ(progress.events, (Texts{"create", "title:Hashing File...", "show", "name:" + path,
                                     "size:3 bytes", "range:0-100", "pos:0", "status:File 1 of 1",
                                     "pos:100", "bytes:3", "paint", "pump", "destroy"}));
   EXPECT_EQ(results.shown, 1);
-  EXPECT_EQ(results.mode, 0);
+  EXPECT_EQ(results.mode, HashMode::ComputeMd5);
   EXPECT_EQ(results.report, kPrologue + kMd5Abc + "    a.txt\n}");
 }
 
 TEST_F(BatchRun, ThreeFilesCountAndSeparateTheirLines) {
   const std::string list = MakeFile("one.bin", "abc") + "\n" + MakeFile("two.bin", "") + "\n" +
                            MakeFile("three.bin", "abc");
-  Run(list, 1);
+  Run(list, HashMode::ComputeSha1);
 
   EXPECT_EQ(progress.EventsStartingWith("title:"), Texts{"Hashing Files..."});
   EXPECT_EQ(progress.EventsStartingWith("status:"),
@@ -95,7 +97,7 @@ TEST_F(BatchRun, ThreeFilesCountAndSeparateTheirLines) {
 }
 
 TEST_F(BatchRun, EmptyFileIsReadOnceWithNothingAndGetsTheEmptyDigest) {
-  Run(MakeFile("empty", ""), 0);
+  Run(MakeFile("empty", ""), HashMode::ComputeMd5);
   EXPECT_EQ(progress.EventsStartingWith("size:"), Texts{"0 bytes"});
   EXPECT_EQ(progress.EventsStartingWith("bytes:"), Texts{"0"});
   EXPECT_EQ(progress.EventsStartingWith("pos:"), (Texts{"0", "0"}));
@@ -105,7 +107,7 @@ TEST_F(BatchRun, EmptyFileIsReadOnceWithNothingAndGetsTheEmptyDigest) {
 
 TEST_F(BatchRun, FileOfExactlyOneBlockTakesASecondEmptyRead) {
   const std::string block(65536, 'x');
-  Run(MakeFile("block", block), 1);
+  Run(MakeFile("block", block), HashMode::ComputeSha1);
   EXPECT_EQ(progress.EventsStartingWith("size:"), Texts{"65536 bytes"});
   EXPECT_EQ(progress.EventsStartingWith("bytes:"), (Texts{"65536", "65536"}));
   EXPECT_EQ(progress.EventsStartingWith("pos:"), (Texts{"0", "100", "100"}));
@@ -115,7 +117,7 @@ TEST_F(BatchRun, FileOfExactlyOneBlockTakesASecondEmptyRead) {
 TEST_F(BatchRun, EveryFileStartsTheBarAtZeroAndEveryBlockIsShownThenPumped) {
   const std::string large = MakeFile("large", std::string(2 * 65536 + 10, 'q'));
   const std::string small = MakeFile("small", "abc");
-  Run(large + "\n" + small, 0);
+  Run(large + "\n" + small, HashMode::ComputeMd5);
   // The window is asked to paint only where a file starts and ends; it is given every value.
   EXPECT_EQ(progress.Sequence(),
             "create | title:Hashing Files... | show | name:" + large +
@@ -131,7 +133,7 @@ TEST_F(BatchRun, EveryFileStartsTheBarAtZeroAndEveryBlockIsShownThenPumped) {
 TEST_F(BatchRun, FilesThatCannotBeOpenedGetTheirLineAndStillCount) {
   const std::string list = MakeFile("first", "abc") + "\n" + PathOf("missing-middle") + "\n" +
                            MakeFile("third", "") + "\n" + PathOf("missing-last");
-  Run(list, 0);
+  Run(list, HashMode::ComputeMd5);
 
   EXPECT_EQ(progress.EventsStartingWith("status:"), (Texts{"File 1 of 4", "File 3 of 4"}));
   EXPECT_EQ(progress.EventsStartingWith("name:").size(), 2u);
@@ -149,7 +151,7 @@ TEST_F(BatchRun, ConfirmedAbortKeepsFinishedLinesAndStopsTheRun) {
       progress.abortRequested = true;
   };
   progress.abortAnswers = {true};
-  Run(list, 0);
+  Run(list, HashMode::ComputeMd5);
 
   EXPECT_EQ(progress.EventsStartingWith("status:"), (Texts{"File 1 of 3", "File 2 of 3"}));
   EXPECT_EQ(progress.pumps, 3);
@@ -164,7 +166,7 @@ TEST_F(BatchRun, DeclinedAbortGoesOnReadingAndGivesTheSameDigest) {
   for (char& c : contents)
     c = static_cast<char>(random());
   const std::string path = MakeFile("random.bin", contents);
-  Run(path, 1);
+  Run(path, HashMode::ComputeSha1);
   const std::string uninterrupted = results.report;
 
   FakeProgress interrupted;
@@ -174,7 +176,7 @@ TEST_F(BatchRun, DeclinedAbortGoesOnReadingAndGivesTheSameDigest) {
   };
   interrupted.abortAnswers = {false, false};
   RecordingResults again;
-  RunBatch(path.c_str(), 1, interrupted, again);
+  RunBatch(path.c_str(), HashMode::ComputeSha1, interrupted, again);
 
   EXPECT_EQ(interrupted.EventsStartingWith("confirm").size(), 2u);
   EXPECT_FALSE(interrupted.abortRequested);
@@ -192,46 +194,46 @@ TEST_F(BatchRun, DeclinedAbortGoesOnReadingAndGivesTheSameDigest) {
 }
 
 TEST_F(BatchRun, AnyOtherModeHashesWithSha1AndPassesTheModeOn) {
-  Run(MakeFile("m4", "abc"), 4);
-  EXPECT_EQ(results.mode, 4);
+  Run(MakeFile("m4", "abc"), static_cast<HashMode>(4));
+  EXPECT_EQ(results.mode, static_cast<HashMode>(4));
   EXPECT_EQ(results.report, kPrologue + kSha1Abc + "    m4\n}");
 }
 
 TEST_F(BatchRun, CarriageReturnsStayInTheirEntries) {
   const std::string first = MakeFile("first", "abc");
   const std::string second = MakeFile("second", "abc");
-  Run(first + "\r\n" + second, 0);
+  Run(first + "\r\n" + second, HashMode::ComputeMd5);
   EXPECT_EQ(results.report,
             kPrologue + "first\r Could not open file\\par\n" + kMd5Abc + "    second\n}");
 }
 
 TEST_F(BatchRun, TrailingLineFeedAndBlanksAreTrimmedAway) {
-  Run("\t " + MakeFile("only", "abc") + "\n  \r\n", 0);
+  Run("\t " + MakeFile("only", "abc") + "\n  \r\n", HashMode::ComputeMd5);
   EXPECT_EQ(progress.EventsStartingWith("title:"), Texts{"Hashing File..."});
   EXPECT_EQ(progress.EventsStartingWith("status:"), Texts{"File 1 of 1"});
   EXPECT_EQ(results.report, kPrologue + kMd5Abc + "    only\n}");
 }
 
 TEST_F(BatchRun, EmptyOrNullListShowsTheWindowsWithoutLines) {
-  RunBatch(nullptr, 0, progress, results);
+  RunBatch(nullptr, HashMode::ComputeMd5, progress, results);
   EXPECT_EQ(progress.events, (Texts{"create", "title:Hashing File...", "show", "destroy"}));
   EXPECT_EQ(results.report, kPrologue + "\n}");
 
   FakeProgress blank;
-  RunBatch(" \n\t", 1, blank, results);
+  RunBatch(" \n\t", HashMode::ComputeSha1, blank, results);
   EXPECT_EQ(results.report, kPrologue + "\n}");
   EXPECT_EQ(results.shown, 2);
 }
 
 TEST_F(BatchRun, EntryWithoutBackslashIsNamedByTheWholeEntry) {
-  Run("no-folder-here.txt\n\nC:\\ends-with\\", 0);
+  Run("no-folder-here.txt\n\nC:\\ends-with\\", HashMode::ComputeMd5);
   EXPECT_EQ(results.report, kPrologue + "no-folder-here.txt Could not open file\\par\n" +
                                 " Could not open file\\par\n" + " Could not open file\\par\n" +
                                 "\n}");
 }
 
 TEST_F(BatchRun, BracesInANameCannotCorruptTheReport) {
-  Run(MakeFile("{b}.txt", "abc") + "\n" + MakeFile("next", ""), 0);
+  Run(MakeFile("{b}.txt", "abc") + "\n" + MakeFile("next", ""), HashMode::ComputeMd5);
   EXPECT_EQ(results.report,
             kPrologue + kMd5Abc + "    \\{b\\}.txt\\par\n" + kMd5Empty + "    next\n}");
 }
@@ -241,10 +243,12 @@ TEST_F(BatchRun, BracesInANameCannotCorruptTheReport) {
 TEST_F(BatchRun, ReadErrorEndsThatFileWithItsOwnLineAndTheRunGoesOn) {
   const std::string folder = PathOf("folder");
   fs::create_directory(folder);
-  Run(folder + "\n" + MakeFile("after", ""), 0);
+  Run(folder + "\n" + MakeFile("after", ""), HashMode::ComputeMd5);
   EXPECT_EQ(results.report,
             kPrologue + "folder Could not read file\\par\n" + kMd5Empty + "    after\n}");
 }
 #endif
 
 } // namespace
+
+} // namespace corvane

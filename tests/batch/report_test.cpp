@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace corvane {
+
 namespace {
 
 const std::string kPrologue =
@@ -37,3 +39,5 @@ TEST(Report, KeepsEightBitAndOtherPunctuationAsItStands) {
 }
 
 } // namespace
+
+} // namespace corvane

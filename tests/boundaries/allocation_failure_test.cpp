@@ -15,6 +15,8 @@
 #include <random>
 #include <string>
 
+namespace corvane {
+
 namespace {
 
 // Allocations left before the next one fails; negative: none fails.
@@ -39,11 +41,14 @@ struct FailingAllocation {
 
 } // namespace
 
+} // namespace corvane
+
+// The replaceable global allocation functions, which live outside every namespace.
 void* operator new(std::size_t size) {
-  return Allocate(size);
+  return corvane::Allocate(size);
 }
 void* operator new[](std::size_t size) {
-  return Allocate(size);
+  return corvane::Allocate(size);
 }
 void operator delete(void* block) noexcept {
   std::free(block);
@@ -58,12 +63,14 @@ void operator delete[](void* block, std::size_t) noexcept {
   std::free(block);
 }
 
+namespace corvane {
+
 namespace {
 
 class NullResults : public ResultsView {
 public:
   int shown = 0;
-  void ShowReport(const std::string&, int) override { ++shown; }
+  void ShowReport(const std::string&, HashMode) override { ++shown; }
 };
 
 TEST(AllocationFailure, AtAnyAllocationTheBatchRunThrowsBadAllocAndHoldsNothing) {
@@ -86,7 +93,8 @@ TEST(AllocationFailure, AtAnyAllocationTheBatchRunThrowsBadAllocAndHoldsNothing)
     NullResults results;
     try {
       FailingAllocation failing(after);
-      RunBatch(list.c_str(), static_cast<int>(after % 2), progress, results);
+      RunBatch(list.c_str(), after % 2 == 0 ? HashMode::ComputeMd5 : HashMode::ComputeSha1,
+               progress, results);
       completed = true;
     } catch (const std::bad_alloc&) {
       ++failures;
@@ -121,3 +129,5 @@ TEST(AllocationFailure, AStringOrTokenizerThatCannotGrowKeepsWhatItHad) {
 }
 
 } // namespace
+
+} // namespace corvane

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+namespace corvane {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -23,7 +25,7 @@ const char kBodyStart[] = "\\viewkind4\\uc1\\pard\\f0\\fs18 ";
 class Recorder : public ResultsView {
 public:
   std::string report;
-  void ShowReport(const std::string& text, int) override { report = text; }
+  void ShowReport(const std::string& text, HashMode) override { report = text; }
   // The report's body: what follows the prologue, without the epilogue.
   std::string Body() const {
     const size_t start = report.find(kBodyStart) + sizeof kBodyStart - 1;
@@ -80,7 +82,7 @@ TEST_F(ChangingFiles, AFileThatGrowsWhileReadIsHashedToItsNewEnd) {
     if (pump == 1)
       std::ofstream(path, std::ios::binary | std::ios::app) << more;
   };
-  RunBatch(path.c_str(), 0, progress, results);
+  RunBatch(path.c_str(), HashMode::ComputeMd5, progress, results);
   EXPECT_EQ(results.Body(), Md5Hex(first + more) + "    grows.bin");
   // The size stays the one taken at opening, so the bar passes 100.
   EXPECT_EQ(progress.EventsStartingWith("size:"), std::vector<std::string>{"196613 bytes"});
@@ -100,7 +102,7 @@ TEST_F(ChangingFiles, AFileCutShortWhileReadIsHashedUpToWhereItNowEnds) {
     if (pump == 3) // the cut file took two; this follows the second file's first block
       fs::resize_file(emptied, 0);
   };
-  RunBatch(list.c_str(), 0, progress, results);
+  RunBatch(list.c_str(), HashMode::ComputeMd5, progress, results);
   EXPECT_EQ(results.Body(), Md5Hex(bytes.substr(0, 100000)) + "    cut.bin\\par\n" +
                                 Md5Hex(bytes.substr(0, 65536)) + "    emptied.bin");
 }
@@ -112,7 +114,7 @@ TEST_F(ChangingFiles, FilesGoneOrUnreadableByTheirTurnGetTheirOwnLineAndTheRunGo
   fs::create_directory(folder);
   const std::string list = deleted + "\n" + folder + "\n" + kept;
   fs::remove(deleted);
-  RunBatch(list.c_str(), 0, progress, results);
+  RunBatch(list.c_str(), HashMode::ComputeMd5, progress, results);
   // A folder opens as a stream on this host but gives a read error; where it cannot be opened
   // it is a line like the deleted file's.
   const std::string body = results.Body();
@@ -130,8 +132,10 @@ TEST_F(ChangingFiles, AFileDeletedWhileReadKeepsItsOpenStreamToTheEnd) {
     if (pump == 1)
       fs::remove(path);
   };
-  RunBatch(path.c_str(), 0, progress, results);
+  RunBatch(path.c_str(), HashMode::ComputeMd5, progress, results);
   EXPECT_EQ(results.Body(), Md5Hex(bytes) + "    vanishing.bin");
 }
 
 } // namespace
+
+} // namespace corvane

@@ -10,6 +10,8 @@
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
 
+namespace corvane {
+
 namespace {
 
 constexpr int kViewId = 1003;
@@ -48,3 +50,5 @@ TEST(HashNames, RtfSpecialEightBitAndLongestNamesShowExactlyInTheResults) {
 }
 
 } // namespace
+
+} // namespace corvane

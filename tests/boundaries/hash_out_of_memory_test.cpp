@@ -10,6 +10,8 @@
 
 #include "tests/support/test_support.h"
 
+namespace corvane {
+
 namespace {
 
 using Malloc = void*(__cdecl*)(size_t);
@@ -170,3 +172,5 @@ TEST(HashOutOfMemory, AtEveryAllocationTheCommandEndsAndLeavesNoWindow) {
 }
 
 } // namespace
+
+} // namespace corvane

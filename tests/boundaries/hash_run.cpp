@@ -14,6 +14,8 @@
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
 
+namespace corvane {
+
 namespace {
 
 constexpr int kViewId = 1003;
@@ -22,7 +24,7 @@ constexpr DWORD kRunTimeoutMs = 1800000;
 
 } // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
   if (argc != 4) {
     std::fprintf(stderr, "usage: hash_run LIST_FILE MODE REPORT_FILE\n");
     return 2;
@@ -62,4 +64,10 @@ int main(int argc, char** argv) {
   std::printf("results window after %lu ms, answered in %lu ms, %zu characters shown\n",
               atResults - start, answerMs, text.size());
   return 0;
+}
+
+} // namespace corvane
+
+int main(int argc, char** argv) {
+  return corvane::Main(argc, argv);
 }

@@ -9,6 +9,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
+namespace corvane {
+
 namespace {
 
 // Every committed input passes the fuzz target's own checks under the sanitizers.
@@ -28,3 +30,5 @@ TEST(FuzzCorpus, EveryCommittedInputPassesTheTargetsChecks) {
 }
 
 } // namespace
+
+} // namespace corvane

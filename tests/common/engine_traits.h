@@ -12,6 +12,8 @@
 #include "hash/digest/sha1.h"
 #include "hash/digest/sha1_compression.h"
 
+namespace corvane {
+
 struct Md5Engine {
   using Context = Md5Context;
   static constexpr size_t kDigestSize = 16;
@@ -130,3 +132,5 @@ template <class Engine> std::string DigestOf(const std::vector<uint8_t>& message
 template <class Engine> std::string DigestText(const std::string& message) {
   return DigestInPieces<Engine>(Bytes(message), {static_cast<uint32_t>(message.size())});
 }
+
+} // namespace corvane

@@ -4,6 +4,8 @@
 
 #include "tests/common/engine_traits.h"
 
+namespace corvane {
+
 namespace {
 
 struct Vector {
@@ -274,3 +276,5 @@ TEST(Sha1Engine, FinalLeavesTheLastPaddedBlockAndTheDigestWordsInTheContext) {
 }
 
 } // namespace
+
+} // namespace corvane

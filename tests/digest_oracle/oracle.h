@@ -10,6 +10,8 @@
 
 #include "tests/common/engine_traits.h"
 
+namespace corvane {
+
 inline const EVP_MD* ReferenceMd(const Md5Engine*) {
   return EVP_md5();
 }
@@ -53,3 +55,5 @@ template <class Engine> std::string ReferenceHex(const uint8_t* data, size_t siz
   reference.Update(data, size);
   return reference.FinalHex();
 }
+
+} // namespace corvane

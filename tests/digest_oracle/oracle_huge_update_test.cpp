@@ -3,6 +3,8 @@
 
 #include "tests/digest_oracle/oracle.h"
 
+namespace corvane {
+
 namespace {
 
 // A read-only stretch of zero pages; the kernel backs it with no memory.
@@ -60,3 +62,5 @@ TEST(HugeUpdate, OneUpdateOfTheLargestLengthAfterWaitingBytesMatchesLibcrypto) {
 }
 
 } // namespace
+
+} // namespace corvane

@@ -4,6 +4,8 @@
 
 #include "tests/digest_oracle/oracle.h"
 
+namespace corvane {
+
 namespace {
 
 constexpr uint32_t kReadSize = 65536;
@@ -62,3 +64,5 @@ TEST(LongMessages, StreamLongerThanFourGiBReadInBlocksMatchesLibcrypto) {
 }
 
 } // namespace
+
+} // namespace corvane

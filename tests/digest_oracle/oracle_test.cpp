@@ -5,6 +5,8 @@
 
 #include "tests/digest_oracle/oracle.h"
 
+namespace corvane {
+
 namespace {
 
 template <class Engine> class AgreesWithLibcrypto : public EngineTest<Engine> {};
@@ -92,3 +94,5 @@ TEST(Sha1Compressions, AgreeBitForBitOnRandomStatesAndBlocks) {
 }
 
 } // namespace
+
+} // namespace corvane

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace corvane {
+
 class FakeProgress : public ProgressView {
 public:
   std::vector<std::string> events;
@@ -67,3 +69,5 @@ public:
     return found;
   }
 };
+
+} // namespace corvane

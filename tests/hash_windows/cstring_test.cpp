@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace corvane {
+
 TEST(FrameworkCString, FormatPrintsSixtyFourBitCountsWithI64i) {
   CString text;
   text.Format("%I64i bytes", 5000000000LL);
@@ -39,3 +41,5 @@ TEST(FrameworkCString, JoinsComparesAndGrows) {
   EXPECT_EQ(empty, "abc");
   EXPECT_EQ(empty.GetLength(), 3);
 }
+
+} // namespace corvane

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+namespace corvane {
+
 using namespace hashtest;
 
 namespace {
@@ -95,29 +97,29 @@ std::string SavedFile(const char* word, const std::vector<std::string>& lines) {
 class Gate {
 public:
   Gate()
-      : m_reached(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-        m_released(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+      : reached_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+        released_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
   ~Gate() {
-    ::CloseHandle(m_reached);
-    ::CloseHandle(m_released);
+    ::CloseHandle(reached_);
+    ::CloseHandle(released_);
   }
   // On the window thread.
   void Hold() {
-    ::SetEvent(m_reached);
-    ::WaitForSingleObject(m_released, kWaitMs);
-    ::ResetEvent(m_released);
+    ::SetEvent(reached_);
+    ::WaitForSingleObject(released_, kWaitMs);
+    ::ResetEvent(released_);
   }
   // On the driver thread.
   bool WaitReached() {
-    bool reached = ::WaitForSingleObject(m_reached, kWaitMs) == WAIT_OBJECT_0;
-    ::ResetEvent(m_reached);
+    bool reached = ::WaitForSingleObject(reached_, kWaitMs) == WAIT_OBJECT_0;
+    ::ResetEvent(reached_);
     return reached;
   }
-  void Release() { ::SetEvent(m_released); }
+  void Release() { ::SetEvent(released_); }
 
 private:
-  HANDLE m_reached;
-  HANDLE m_released;
+  HANDLE reached_;
+  HANDLE released_;
 };
 
 // Holds the run at the bar positions given (each once), e.g. after the first block of a file.
@@ -544,3 +546,5 @@ TEST(HashWindows, QuitMessageDuringARunIsPassedOnToTheHost) {
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
   EXPECT_EQ(msg.wParam, 0u);
 }
+
+} // namespace corvane

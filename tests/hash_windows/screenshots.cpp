@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace corvane {
+
 using namespace hashtest;
 
 namespace {
@@ -63,7 +65,7 @@ bool Photograph(HWND window, const std::string& path, bool repaint = true) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: hash_screenshots OUTPUT_FOLDER\n");
     return 2;
@@ -113,4 +115,10 @@ int main(int argc, char** argv) {
     Click(entry, IDCANCEL);
   });
   return failures == 0 ? 0 : 1;
+}
+
+} // namespace corvane
+
+int main(int argc, char** argv) {
+  return corvane::Main(argc, argv);
 }

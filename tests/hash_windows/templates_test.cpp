@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace corvane {
+
 using namespace hashtest;
 
 namespace {
@@ -48,7 +50,7 @@ std::ostream& operator<<(std::ostream& out, const Control& c) {
 // Reads a template as the dialog manager does.
 class TemplateReader {
 public:
-  explicit TemplateReader(const uint8_t* data) : m_data(data) {}
+  explicit TemplateReader(const uint8_t* data) : data_(data) {}
 
   Template Read(int id) {
     Template t{};
@@ -56,7 +58,7 @@ public:
     t.extended = Word(0) == 1 && Word(2) == 0xFFFF;
     uint16_t count;
     if (t.extended) {
-      m_at = 12;
+      at_ = 12;
       t.style = Dword();
       count = Word();
     } else {
@@ -74,13 +76,13 @@ public:
     if (t.style & DS_SETFONT) {
       t.pointSize = Word();
       if (t.extended) {
-        Word();    // weight
-        m_at += 2; // italic, charset
+        Word();   // weight
+        at_ += 2; // italic, charset
       }
       t.font = String();
     }
     for (uint16_t i = 0; i < count; ++i) {
-      m_at = (m_at + 3) & ~size_t{3};
+      at_ = (at_ + 3) & ~size_t{3};
       Control c{};
       if (t.extended) {
         Dword(); // help id
@@ -97,17 +99,17 @@ public:
       c.id = t.extended ? static_cast<int>(Dword()) : static_cast<int16_t>(Word());
       c.className = NameOrOrdinal();
       c.text = NameOrOrdinal();
-      m_at += Word(); // creation data
+      at_ += Word(); // creation data
       t.controls.push_back(c);
     }
     return t;
   }
 
 private:
-  uint16_t Word(size_t at) const { return static_cast<uint16_t>(m_data[at] | m_data[at + 1] << 8); }
+  uint16_t Word(size_t at) const { return static_cast<uint16_t>(data_[at] | data_[at + 1] << 8); }
   uint16_t Word() {
-    uint16_t value = Word(m_at);
-    m_at += 2;
+    uint16_t value = Word(at_);
+    at_ += 2;
     return value;
   }
   int Short() { return static_cast<int16_t>(Word()); }
@@ -123,8 +125,8 @@ private:
     return text;
   }
   std::string NameOrOrdinal() {
-    if (Word(m_at) == 0xFFFF) {
-      m_at += 2;
+    if (Word(at_) == 0xFFFF) {
+      at_ += 2;
       switch (uint16_t ordinal = Word()) {
       case 0x80:
         return "Button";
@@ -139,8 +141,8 @@ private:
     return String();
   }
 
-  const uint8_t* m_data;
-  size_t m_at = 0;
+  const uint8_t* data_;
+  size_t at_ = 0;
 };
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
@@ -269,3 +271,5 @@ TEST(HashTemplates, EveryTemplateCreatesAllItsControls) {
   }
   ::FreeLibrary(richEdit);
 }
+
+} // namespace corvane

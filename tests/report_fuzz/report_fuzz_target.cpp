@@ -9,6 +9,8 @@
 #include "hash/core/report.h"
 #include "tests/report_fuzz/rtf_reader.h"
 
+namespace corvane {
+
 namespace {
 
 void Require(bool condition) {
@@ -36,7 +38,7 @@ std::string Shown(const std::string& name) {
 // Input: entries separated by NUL bytes; each entry is one control byte (bits 0-1: digest line
 // with one of the digests, or a failure line; bit 2: paragraph break after a digest line; bit 3:
 // which failure reason) followed by the entry name.
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
   ReportBuilder report;
   std::string expected;
@@ -67,4 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(text.has_value());
   Require(*text == expected);
   return 0;
+}
+
+} // namespace corvane
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return corvane::FuzzOneInput(data, size);
 }

@@ -13,6 +13,8 @@
 
 #include "hash/core/report.h"
 
+namespace corvane {
+
 namespace {
 
 const char kDigest[] = "900150983cd24fb0d6963f7d28e17f72";
@@ -134,3 +136,5 @@ TEST(ReportInRichEdit, AReportOfAHundredThousandLinesLoadsWhole) {
 }
 
 } // namespace
+
+} // namespace corvane

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace corvane {
+
 namespace rtf {
 
 inline bool IsLetter(char c) {
@@ -107,3 +109,5 @@ inline std::optional<std::string> PlainText(const std::string& rtf) {
 }
 
 } // namespace rtf
+
+} // namespace corvane

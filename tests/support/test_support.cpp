@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <thread>
 
-namespace hashtest {
+namespace corvane::hashtest {
 namespace {
 
 BOOL CALLBACK CloseLeftover(HWND window, LPARAM) {
@@ -30,27 +30,27 @@ TempFolder::TempFolder() {
   static int counter = 0;
   char name[64];
   std::snprintf(name, sizeof name, "corvane-hw-%lu-%d", ::GetCurrentProcessId(), ++counter);
-  m_path = std::string(base) + name;
-  ::CreateDirectoryA(m_path.c_str(), nullptr);
+  path_ = std::string(base) + name;
+  ::CreateDirectoryA(path_.c_str(), nullptr);
 }
 
 TempFolder::~TempFolder() {
   WIN32_FIND_DATAA found;
-  HANDLE search = ::FindFirstFileA((m_path + "\\*").c_str(), &found);
+  HANDLE search = ::FindFirstFileA((path_ + "\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
       std::string name = found.cFileName;
       if (name != "." && name != "..") {
-        ::DeleteFileA((m_path + "\\" + name).c_str());
+        ::DeleteFileA((path_ + "\\" + name).c_str());
       }
     } while (::FindNextFileA(search, &found));
     ::FindClose(search);
   }
-  ::RemoveDirectoryA(m_path.c_str());
+  ::RemoveDirectoryA(path_.c_str());
 }
 
 std::string TempFolder::Path(const std::string& name) const {
-  return m_path + "\\" + name;
+  return path_ + "\\" + name;
 }
 
 std::string TempFolder::Write(const std::string& name, const std::string& bytes) const {
@@ -83,16 +83,16 @@ std::string PatternBytes(size_t length) {
   return bytes;
 }
 
-HashModule::HashModule() : m_module(::LoadLibraryA("Hash.dll")), m_hash(nullptr) {
-  if (m_module != nullptr) {
-    m_hash = reinterpret_cast<void (*)(const char*, int)>(
-        reinterpret_cast<void*>(::GetProcAddress(m_module, "Hash")));
+HashModule::HashModule() : module_(::LoadLibraryA("Hash.dll")), hash_(nullptr) {
+  if (module_ != nullptr) {
+    hash_ = reinterpret_cast<void (*)(const char*, int)>(
+        reinterpret_cast<void*>(::GetProcAddress(module_, "Hash")));
   }
 }
 
 HashModule::~HashModule() {
-  if (m_module != nullptr) {
-    ::FreeLibrary(m_module);
+  if (module_ != nullptr) {
+    ::FreeLibrary(module_);
   }
 }
 
@@ -107,9 +107,9 @@ void HashModule::Run(const char* pathList, int mode,
       ::Sleep(100);
     }
   });
-  m_hash(pathList, mode);
+  hash_(pathList, mode);
   returned = true;
   worker.join();
 }
 
-} // namespace hashtest
+} // namespace corvane::hashtest

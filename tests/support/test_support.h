@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-namespace hashtest {
+namespace corvane::hashtest {
 
 // A fresh folder under the user's temp folder, removed with everything in it.
 class TempFolder {
@@ -23,7 +23,7 @@ public:
   std::string Write(const std::string& name, const std::string& bytes) const;
 
 private:
-  std::string m_path;
+  std::string path_;
 };
 
 std::string ReadFileBytes(const std::string& path);
@@ -38,15 +38,15 @@ public:
   HashModule(const HashModule&) = delete;
   HashModule& operator=(const HashModule&) = delete;
 
-  bool Loaded() const { return m_hash != nullptr; }
-  HMODULE Handle() const { return m_module; }
+  bool Loaded() const { return hash_ != nullptr; }
+  HMODULE Handle() const { return module_; }
   // Calls Hash on this thread while driver works the windows from another one. Whatever the
   // driver leaves open is closed afterwards, so a failed expectation cannot hang the run.
   void Run(const char* pathList, int mode, const std::function<void(DWORD threadId)>& driver);
 
 private:
-  HMODULE m_module;
-  void (*m_hash)(const char*, int);
+  HMODULE module_;
+  void (*hash_)(const char*, int);
 };
 
-} // namespace hashtest
+} // namespace corvane::hashtest

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <thread>
 
-namespace hashtest {
+namespace corvane::hashtest {
 namespace {
 
 MessageRecorder* g_recorder = nullptr;
@@ -237,12 +237,12 @@ std::string WaitForClipboardText(DWORD sequence, DWORD timeoutMs) {
 
 MessageRecorder::MessageRecorder() {
   g_recorder = this;
-  m_hook = ::SetWindowsHookExA(WH_CALLWNDPROC, HookProc, nullptr, ::GetCurrentThreadId());
+  hook_ = ::SetWindowsHookExA(WH_CALLWNDPROC, HookProc, nullptr, ::GetCurrentThreadId());
 }
 
 MessageRecorder::~MessageRecorder() {
-  if (m_hook != nullptr) {
-    ::UnhookWindowsHookEx(m_hook);
+  if (hook_ != nullptr) {
+    ::UnhookWindowsHookEx(hook_);
   }
   g_recorder = nullptr;
 }
@@ -301,9 +301,9 @@ void MessageRecorder::Store(const CWPSTRUCT& message) {
   record.controlId = record.topLevel ? 0 : ::GetDlgCtrlID(message.hwnd);
   std::function<void(const Record&)> gate;
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_records.push_back(record);
-    gate = m_gate;
+    std::lock_guard<std::mutex> lock(mutex_);
+    records_.push_back(record);
+    gate = gate_;
   }
   if (gate) {
     gate(record);
@@ -311,8 +311,8 @@ void MessageRecorder::Store(const CWPSTRUCT& message) {
 }
 
 std::vector<Record> MessageRecorder::Records() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_records;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return records_;
 }
 
 std::vector<std::string> MessageRecorder::TextsOf(HWND root, int controlId) const {
@@ -389,8 +389,8 @@ bool MessageRecorder::LastResizeRequest(RECT* rect) const {
 }
 
 void MessageRecorder::SetGate(std::function<void(const Record&)> gate) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  m_gate = std::move(gate);
+  std::lock_guard<std::mutex> lock(mutex_);
+  gate_ = std::move(gate);
 }
 
-} // namespace hashtest
+} // namespace corvane::hashtest

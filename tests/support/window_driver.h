@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace hashtest {
+namespace corvane::hashtest {
 
 constexpr DWORD kWaitMs = 30000;
 
@@ -81,10 +81,10 @@ private:
   static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
   void Store(const CWPSTRUCT& message);
 
-  HHOOK m_hook;
-  mutable std::mutex m_mutex;
-  std::vector<Record> m_records;
-  std::function<void(const Record&)> m_gate;
+  HHOOK hook_;
+  mutable std::mutex mutex_;
+  std::vector<Record> records_;
+  std::function<void(const Record&)> gate_;
 };
 
-} // namespace hashtest
+} // namespace corvane::hashtest

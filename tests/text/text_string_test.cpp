@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+namespace corvane {
+
 namespace {
 
 std::string S(const CTextString& text) {
@@ -101,3 +103,5 @@ TEST(TextString, TrimRemovesTheFiveWhiteCharactersAtBothEndsOnly) {
 }
 
 } // namespace
+
+} // namespace corvane

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace corvane {
+
 namespace {
 
 std::vector<std::string> ReadAll(CTextTokenizer& tokenizer) {
@@ -77,3 +79,5 @@ TEST(TextTokenizer, KeepsItsOwnCopies) {
 }
 
 } // namespace
+
+} // namespace corvane

@@ -10,6 +10,8 @@
 
 #include "hash/core/text_tokenizer.h"
 
+namespace corvane {
+
 namespace {
 
 void Require(bool condition) {
@@ -175,7 +177,7 @@ void CheckTokens(const std::string& text, const std::string& delimiter) {
 
 // Input: one byte with the delimiter's length (0..3), the delimiter, two 16-bit numbers used as
 // extra indices and counts, then the text.
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
   Input input(data, size);
   const std::string delimiter = input.Bytes(input.Byte() % 4);
   const int a = input.Int16();
@@ -197,4 +199,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   Require(read == count);
   return 0;
+}
+
+} // namespace corvane
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return corvane::FuzzOneInput(data, size);
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace corvane {
+
 namespace {
 
 const std::string kMd5 = "900150983cd24fb0d6963f7d28e17f72";
@@ -11,36 +13,39 @@ const std::string kSha1 = "a9993e364706816aba3e25717850c26c9cd0d89d";
 
 struct DigestCase {
   std::string text;
-  int algorithm;
+  DigestAlgorithm algorithm;
   bool valid;
 };
 
 TEST(DigestEntryText, AcceptsOnlyLowerHexOfTheAlgorithmsExactLength) {
   const DigestCase cases[] = {
-      {kMd5, 0, true},
-      {kSha1, 1, true},
-      {"0123456789abcdef0123456789abcdef", 0, true},
-      {kMd5, 1, false},  // an MD5 digest for SHA-1
-      {kSha1, 0, false}, // and the reverse
-      {"", 0, false},
-      {kMd5.substr(1), 0, false},           // one short
-      {kMd5 + "0", 0, false},               // one long
-      {" " + kMd5.substr(1), 0, false},     // leading blank in place of a digit
-      {kMd5.substr(0, 31) + " ", 0, false}, // trailing blank
-      {" " + kMd5, 0, false},               // leading blank, not trimmed
-      {kSha1.substr(0, 20) + "-" + kSha1.substr(21), 1, false},
-      {kSha1.substr(0, 20) + " " + kSha1.substr(21), 1, false},
-      {kMd5.substr(0, 31) + "g", 0, false},
-      {kMd5.substr(0, 31) + "A", 0, false}, // upper case is lowered before the test
-      {kMd5.substr(0, 31) + "/", 0, false}, // the neighbours of each accepted range
-      {kMd5.substr(0, 31) + ":", 0, false},
-      {kMd5.substr(0, 31) + "`", 0, false},
-      {kMd5.substr(0, 31) + "\xb0", 0, false}, // bytes from 0x80 are negative and fail
-      {kMd5.substr(0, 31) + "\xe6", 0, false},
+      {kMd5, DigestAlgorithm::Md5, true},
+      {kSha1, DigestAlgorithm::Sha1, true},
+      {"0123456789abcdef0123456789abcdef", DigestAlgorithm::Md5, true},
+      {kMd5, DigestAlgorithm::Sha1, false}, // an MD5 digest for SHA-1
+      {kSha1, DigestAlgorithm::Md5, false}, // and the reverse
+      {"", DigestAlgorithm::Md5, false},
+      {kMd5.substr(1), DigestAlgorithm::Md5, false},           // one short
+      {kMd5 + "0", DigestAlgorithm::Md5, false},               // one long
+      {" " + kMd5.substr(1), DigestAlgorithm::Md5, false},     // leading blank in place of a digit
+      {kMd5.substr(0, 31) + " ", DigestAlgorithm::Md5, false}, // trailing blank
+      {" " + kMd5, DigestAlgorithm::Md5, false},               // leading blank, not trimmed
+      {kSha1.substr(0, 20) + "-" + kSha1.substr(21), DigestAlgorithm::Sha1, false},
+      {kSha1.substr(0, 20) + " " + kSha1.substr(21), DigestAlgorithm::Sha1, false},
+      {kMd5.substr(0, 31) + "g", DigestAlgorithm::Md5, false},
+      {kMd5.substr(0, 31) + "A", DigestAlgorithm::Md5,
+       false}, // upper case is lowered before the test
+      {kMd5.substr(0, 31) + "/", DigestAlgorithm::Md5,
+       false}, // the neighbours of each accepted range
+      {kMd5.substr(0, 31) + ":", DigestAlgorithm::Md5, false},
+      {kMd5.substr(0, 31) + "`", DigestAlgorithm::Md5, false},
+      {kMd5.substr(0, 31) + "\xb0", DigestAlgorithm::Md5,
+       false}, // bytes from 0x80 are negative and fail
+      {kMd5.substr(0, 31) + "\xe6", DigestAlgorithm::Md5, false},
   };
   for (const DigestCase& c : cases)
     EXPECT_EQ(IsValidDigestText(c.text, c.algorithm), c.valid)
-        << "\"" << c.text << "\" for algorithm " << c.algorithm;
+        << "\"" << c.text << "\" for algorithm " << static_cast<int>(c.algorithm);
 }
 
 TEST(DigestEntryText, ComparisonIgnoresLetterCaseButNothingElse) {
@@ -75,3 +80,5 @@ TEST(VerifyBoxes, CarryTheProductTitleAndWarnOnEveryFailure) {
 }
 
 } // namespace
+
+} // namespace corvane

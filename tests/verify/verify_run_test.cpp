@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace corvane {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -32,23 +34,23 @@ std::string Sha1Text(const std::string& data) {
 // so that the order of windows and boxes can be checked as one sequence.
 class FakeUser : public VerifyUser {
 public:
-  explicit FakeUser(Texts& log) : m_log(log) {}
+  explicit FakeUser(Texts& log) : log_(log) {}
 
   std::optional<std::string> typed; // what OK delivers; nothing means Cancel
 
   bool AskDigest(std::string& digest) override {
-    m_log.push_back("ask");
+    log_.push_back("ask");
     if (!typed)
       return false;
     digest = *typed;
     return true;
   }
   void Tell(VerifyMessage message) override {
-    m_log.push_back(std::string("box:") + VerifyBoxFor(message).text);
+    log_.push_back(std::string("box:") + VerifyBoxFor(message).text);
   }
 
 private:
-  Texts& m_log;
+  Texts& log_;
 };
 
 class Verification : public ::testing::Test {
@@ -226,3 +228,5 @@ TEST_F(Verification, FileBeyondFourGibibytesShowsItsFullSize) {
 }
 
 } // namespace
+
+} // namespace corvane

@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+namespace corvane {
+
 namespace {
 
 using hashtest::Click;
@@ -529,3 +531,5 @@ TEST_F(AbortDuringReading, DeclinedAbortReadsOnAndGivesTheRightVerdict) {
 }
 
 } // namespace
+
+} // namespace corvane
