@@ -207,14 +207,14 @@ constexpr char kResultsTitle[] = "Corvane 2004 - 64-bit Edition";
 bool HashCommand(const std::string& path) {
   bool closed = false;
   {
-    hashtest::HashModule module;
+    HashModule module;
     if (!module.Loaded())
       return false;
     module.Run(path.c_str(), 0, [&](DWORD thread) {
-      HWND results = hashtest::WaitForDialog(thread, kResultsTitle);
+      HWND results = WaitForDialog(thread, kResultsTitle);
       if (results != nullptr) {
         closed = true;
-        hashtest::Click(results, IDOK);
+        Click(results, IDOK);
       }
     });
   }
@@ -222,7 +222,7 @@ bool HashCommand(const std::string& path) {
 }
 
 TEST(Balance, AHundredHashCommandsLeaveNoHandleOrWindowObjectBehind) {
-  hashtest::TempFolder folder;
+  TempFolder folder;
   const std::string path = folder.Write("small.txt", "abc");
   // Explorer has the common dialogs loaded for good. Loaded and unloaded with Hash.dll, they take
   // Wine's print spooler with them, which leaves one mutex handle behind per unload.

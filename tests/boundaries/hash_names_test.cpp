@@ -19,7 +19,7 @@ constexpr char kResultsTitle[] = "Corvane 2004 - 64-bit Edition";
 const std::string kMd5Abc = "900150983cd24fb0d6963f7d28e17f72";
 
 TEST(HashNames, RtfSpecialEightBitAndLongestNamesShowExactlyInTheResults) {
-  hashtest::TempFolder folder;
+  test::TempFolder folder;
   std::vector<std::string> names = {"a{b}.txt", "}{.txt", "caf\xe9 \xe4\xf6\xfc\xdf.txt",
                                     "50% ;~$ & (1).txt", "{\\rtf1 x}"};
   // The last one's backslash makes "rtf1 x}" its entry name, in a folder named "{".
@@ -37,14 +37,14 @@ TEST(HashNames, RtfSpecialEightBitAndLongestNamesShowExactlyInTheResults) {
   }
   ASSERT_EQ(folder.Path(longName).size(), 259u);
 
-  hashtest::HashModule module;
+  test::HashModule module;
   ASSERT_TRUE(module.Loaded());
   std::string shown;
   module.Run(list.c_str(), 0, [&](DWORD thread) {
-    HWND results = hashtest::WaitForDialog(thread, kResultsTitle);
+    HWND results = test::WaitForDialog(thread, kResultsTitle);
     ASSERT_NE(results, nullptr);
-    shown = hashtest::ControlText(results, kViewId);
-    hashtest::Click(results, IDOK);
+    shown = test::ControlText(results, kViewId);
+    test::Click(results, IDOK);
   });
   EXPECT_EQ(shown, expected);
 }

@@ -136,8 +136,8 @@ TEST(HashOutOfMemory, AtEveryAllocationTheCommandEndsAndLeavesNoWindow) {
            reinterpret_cast<Free>(reinterpret_cast<void*>(GetProcAddress(crt, "free"))),
            reinterpret_cast<Msize>(reinterpret_cast<void*>(GetProcAddress(crt, "_msize")))};
 
-  hashtest::TempFolder folder;
-  const std::string list = folder.Write("a.txt", hashtest::PatternBytes(70000)) + "\n" +
+  test::TempFolder folder;
+  const std::string list = folder.Write("a.txt", test::PatternBytes(70000)) + "\n" +
                            folder.Path("missing.txt") + "\n" + folder.Write("b.txt", "abc");
   // Both digests over an unreadable entry and a block and a half, and a verification refused
   // for its several lines.
@@ -148,7 +148,7 @@ TEST(HashOutOfMemory, AtEveryAllocationTheCommandEndsAndLeavesNoWindow) {
   for (const auto& command : commands) {
     int struck = 0;
     for (long after = 0;; ++after) {
-      hashtest::HashModule module;
+      test::HashModule module;
       ASSERT_TRUE(module.Loaded());
       PatchImports(module.Handle());
       g_allocationsLeft = after;

@@ -32,7 +32,7 @@ int Main(int argc, char** argv) {
   std::ifstream listFile(argv[1], std::ios::binary);
   const std::string list((std::istreambuf_iterator<char>(listFile)),
                          std::istreambuf_iterator<char>());
-  hashtest::HashModule module;
+  test::HashModule module;
   if (!module.Loaded()) {
     std::fprintf(stderr, "Hash.dll could not be loaded\n");
     return 1;
@@ -43,7 +43,7 @@ int Main(int argc, char** argv) {
   DWORD atResults = 0;
   DWORD answerMs = 0;
   module.Run(list.c_str(), std::atoi(argv[2]), [&](DWORD thread) {
-    HWND results = hashtest::WaitForDialog(thread, kResultsTitle, nullptr, kRunTimeoutMs);
+    HWND results = test::WaitForDialog(thread, kResultsTitle, nullptr, kRunTimeoutMs);
     if (results == nullptr)
       return;
     atResults = GetTickCount();
@@ -53,8 +53,8 @@ int Main(int argc, char** argv) {
       answerMs = GetTickCount() - atResults;
     else
       answerMs = 5000;
-    text = hashtest::ControlText(results, kViewId);
-    hashtest::Click(results, IDOK);
+    text = test::ControlText(results, kViewId);
+    test::Click(results, IDOK);
   });
   if (!shown) {
     std::fprintf(stderr, "the results window never came\n");

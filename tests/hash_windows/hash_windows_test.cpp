@@ -17,9 +17,7 @@
 #include <string>
 #include <vector>
 
-namespace corvane {
-
-using namespace hashtest;
+namespace corvane::test {
 
 namespace {
 
@@ -547,4 +545,4 @@ TEST(HashWindows, QuitMessageDuringARunIsPassedOnToTheHost) {
   EXPECT_EQ(msg.wParam, 0u);
 }
 
-} // namespace corvane
+} // namespace corvane::test

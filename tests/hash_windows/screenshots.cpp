@@ -10,9 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace corvane {
-
-using namespace hashtest;
+namespace corvane::test {
 
 namespace {
 
@@ -117,7 +115,7 @@ int Main(int argc, char** argv) {
   return failures == 0 ? 0 : 1;
 }
 
-} // namespace corvane
+} // namespace corvane::test
 
 int main(int argc, char** argv) {
   return corvane::Main(argc, argv);

@@ -11,9 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace corvane {
-
-using namespace hashtest;
+namespace corvane::test {
 
 namespace {
 
@@ -272,4 +270,4 @@ TEST(HashTemplates, EveryTemplateCreatesAllItsControls) {
   ::FreeLibrary(richEdit);
 }
 
-} // namespace corvane
+} // namespace corvane::test

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <thread>
 
-namespace corvane::hashtest {
+namespace corvane::test {
 namespace {
 
 BOOL CALLBACK CloseLeftover(HWND window, LPARAM) {
@@ -112,4 +112,4 @@ void HashModule::Run(const char* pathList, int mode,
   worker.join();
 }
 
-} // namespace corvane::hashtest
+} // namespace corvane::test

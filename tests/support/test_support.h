@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-namespace corvane::hashtest {
+namespace corvane::test {
 
 // A fresh folder under the user's temp folder, removed with everything in it.
 class TempFolder {
@@ -49,4 +49,4 @@ private:
   void (*hash_)(const char*, int);
 };
 
-} // namespace corvane::hashtest
+} // namespace corvane::test

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <thread>
 
-namespace corvane::hashtest {
+namespace corvane::test {
 namespace {
 
 MessageRecorder* g_recorder = nullptr;
@@ -393,4 +393,4 @@ void MessageRecorder::SetGate(std::function<void(const Record&)> gate) {
   gate_ = std::move(gate);
 }
 
-} // namespace corvane::hashtest
+} // namespace corvane::test

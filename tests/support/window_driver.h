@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace corvane::hashtest {
+namespace corvane::test {
 
 constexpr DWORD kWaitMs = 30000;
 
@@ -87,4 +87,4 @@ private:
   std::function<void(const Record&)> gate_;
 };
 
-} // namespace corvane::hashtest
+} // namespace corvane::test

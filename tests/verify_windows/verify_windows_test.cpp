@@ -15,10 +15,10 @@ namespace corvane {
 
 namespace {
 
-using hashtest::Click;
-using hashtest::ControlText;
-using hashtest::WaitForDialog;
-using hashtest::WaitUntilGone;
+using test::Click;
+using test::ControlText;
+using test::WaitForDialog;
+using test::WaitUntilGone;
 using Texts = std::vector<std::string>;
 
 constexpr int kMd5Mode = 2;
@@ -229,23 +229,23 @@ protected:
   }
 
   // The progress window, known by the status text it was given; null when it had none.
-  static HWND ProgressWindow(const hashtest::MessageRecorder& recorder) {
-    for (const hashtest::Record& record : recorder.Records())
+  static HWND ProgressWindow(const test::MessageRecorder& recorder) {
+    for (const test::Record& record : recorder.Records())
       if (record.message == WM_SETTEXT && record.controlId == 1004 && !record.topLevel)
         return record.root;
     return nullptr;
   }
 
   // Texts the progress window's control was given, in order.
-  static Texts ProgressTexts(const hashtest::MessageRecorder& recorder, int controlId) {
+  static Texts ProgressTexts(const test::MessageRecorder& recorder, int controlId) {
     HWND progress = ProgressWindow(recorder);
     return progress != nullptr ? recorder.TextsOf(progress, controlId) : Texts{};
   }
 
   // Captions the progress window was given after its creation.
-  static Texts ProgressTitles(const hashtest::MessageRecorder& recorder) {
+  static Texts ProgressTitles(const test::MessageRecorder& recorder) {
     Texts titles;
-    for (const hashtest::Record& record : recorder.Records())
+    for (const test::Record& record : recorder.Records())
       if (record.message == WM_SETTEXT && record.topLevel &&
           record.window == ProgressWindow(recorder))
         titles.push_back(record.text);
@@ -272,7 +272,7 @@ TEST_F(VerifyThroughHash, DigestTypedInUpperOrMixedCaseMatches) {
     sha1[i] = Upper(sha1.substr(i, 1))[0];
 
   for (const auto& [mode, digest] : {std::pair{kMd5Mode, md5}, std::pair{kSha1Mode, sha1}}) {
-    hashtest::MessageRecorder recorder;
+    test::MessageRecorder recorder;
     Box verdict;
     HWND focusAtOpening = nullptr;
     HWND okButton = nullptr;
@@ -286,7 +286,7 @@ TEST_F(VerifyThroughHash, DigestTypedInUpperOrMixedCaseMatches) {
         info.cbSize = sizeof(info);
         ::GetGUIThreadInfo(thread_, &info);
         focusAtOpening = info.hwndFocus;
-        if (focusAtOpening != nullptr || ::GetTickCount() - start > hashtest::kWaitMs)
+        if (focusAtOpening != nullptr || ::GetTickCount() - start > test::kWaitMs)
           break;
         ::Sleep(1);
       }
@@ -336,7 +336,7 @@ TEST_F(VerifyThroughHash, MoreThanOnePathIsRefusedBeforeAnyDialog) {
     bool dialogSeen = true;
     Run(list, kMd5Mode, [&] {
       refusal = WaitForBox(kProduct);
-      dialogSeen = hashtest::HasDialog(thread_, kDigestDialog);
+      dialogSeen = test::HasDialog(thread_, kDigestDialog);
       Answer(refusal, IDOK);
     });
     EXPECT_EQ(refusal.text, "Can only verify one file at a time");
@@ -368,7 +368,7 @@ TEST_F(VerifyThroughHash, InvalidDigestIsPointedOutAndTheDialogStaysOpenUntilCan
   for (const auto& run : runs) {
     std::vector<Box> notices;
     Texts textsAfter;
-    hashtest::MessageRecorder recorder;
+    test::MessageRecorder recorder;
     Run(path, run.mode, [&] {
       HWND dialog = WaitForDialog(thread_, kDigestDialog);
       ASSERT_NE(dialog, nullptr);
@@ -410,7 +410,7 @@ TEST_F(VerifyThroughHash, MissingFileIsReportedWithoutShowingProgress) {
   Run(PathOf("missing.bin"), kMd5Mode, [&] {
     EnterDigest(kMd5Empty);
     notice = WaitForBox(kProduct);
-    progressVisible = hashtest::HasDialog(thread_, kProgressWindow);
+    progressVisible = test::HasDialog(thread_, kProgressWindow);
     Answer(notice, IDOK);
   });
   EXPECT_EQ(notice.text, "Could not open file");
@@ -421,7 +421,7 @@ TEST_F(VerifyThroughHash, MissingFileIsReportedWithoutShowingProgress) {
 
 TEST_F(VerifyThroughHash, EmptyFileShowsNoBytesAndMatchesTheEmptyMessage) {
   const std::string path = MakeFile("empty.bin", "");
-  hashtest::MessageRecorder recorder;
+  test::MessageRecorder recorder;
   Box verdict;
   Run(path, kMd5Mode, [&] {
     EnterDigest(kMd5Empty);
@@ -437,7 +437,7 @@ TEST_F(VerifyThroughHash, EmptyFileShowsNoBytesAndMatchesTheEmptyMessage) {
 TEST_F(VerifyThroughHash, WholeBlocksFileEndsWithAnEmptyReadAndMatches) {
   const std::string data = Patterned(2 * 65536);
   const std::string path = MakeFile("blocks.bin", data);
-  hashtest::MessageRecorder recorder;
+  test::MessageRecorder recorder;
   Box verdict;
   Run(path, kSha1Mode, [&] {
     EnterDigest(Sha1Text(data));
@@ -465,16 +465,16 @@ protected:
   // Holds the window's thread at its first bytes text until Cancel is queued, so that the click
   // lands while the file is still being read, however fast it is read. Armed before the digest is
   // entered: the first block may otherwise be read and shown before the gate is in place.
-  void HoldAtFirstBytes(hashtest::MessageRecorder& recorder) {
+  void HoldAtFirstBytes(test::MessageRecorder& recorder) {
     clicked_ = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE clicked = clicked_;
-    recorder.SetGate([clicked](const hashtest::Record& record) {
+    recorder.SetGate([clicked](const test::Record& record) {
       if (record.message == WM_SETTEXT && record.controlId == 1003 && !record.topLevel)
-        ::WaitForSingleObject(clicked, hashtest::kWaitMs);
+        ::WaitForSingleObject(clicked, test::kWaitMs);
     });
   }
 
-  Box CancelAndAnswer(hashtest::MessageRecorder& recorder, int answer) {
+  Box CancelAndAnswer(test::MessageRecorder& recorder, int answer) {
     HWND progress = WaitForDialog(thread_, kProgressWindow);
     EXPECT_NE(progress, nullptr);
     Click(progress, IDCANCEL);
@@ -493,7 +493,7 @@ private:
 TEST_F(AbortDuringReading, ConfirmedAbortEndsWithoutVerdict) {
   const std::string data = Patterned(8 << 20);
   const std::string path = MakeFile("large.bin", data);
-  hashtest::MessageRecorder recorder;
+  test::MessageRecorder recorder;
   Box question;
   bool progressGone = false;
   Run(path, kMd5Mode, [&] {
@@ -515,7 +515,7 @@ TEST_F(AbortDuringReading, ConfirmedAbortEndsWithoutVerdict) {
 TEST_F(AbortDuringReading, DeclinedAbortReadsOnAndGivesTheRightVerdict) {
   const std::string data = Patterned(8 << 20);
   const std::string path = MakeFile("large.bin", data);
-  hashtest::MessageRecorder recorder;
+  test::MessageRecorder recorder;
   Box question;
   Box verdict;
   Run(path, kSha1Mode, [&] {
