@@ -144,24 +144,22 @@ STDMETHODIMP CorvaneShell::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idC
   if (menu == nullptr) {
     return E_INVALIDARG;
   }
-  HMENU popup = CreatePopupMenu();
-  if (popup == nullptr) {
+  ScopedMenu popup(CreatePopupMenu());
+  if (!popup) {
     return HRESULT_FROM_WIN32(GetLastError());
   }
   for (UINT i = 0; i < kCommandCount; ++i) {
-    if (!InsertMenuA(popup, i, MF_BYPOSITION | MF_STRING, idCmdFirst + i, kCommands[i].menuText)) {
-      const HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
-      DestroyMenu(popup);
-      return hr;
+    if (!InsertMenuA(popup.Get(), i, MF_BYPOSITION | MF_STRING, idCmdFirst + i,
+                     kCommands[i].menuText)) {
+      return HRESULT_FROM_WIN32(GetLastError());
     }
   }
-  if (!InsertMenuA(menu, indexMenu, MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
-                   "Corvane 2004")) {
-    const HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
-    DestroyMenu(popup);
-    return hr;
+  if (!InsertMenuA(menu, indexMenu, MF_BYPOSITION | MF_POPUP,
+                   reinterpret_cast<UINT_PTR>(popup.Get()), "Corvane 2004")) {
+    return HRESULT_FROM_WIN32(GetLastError());
   }
   // From here on the popup belongs to the context menu.
+  popup.Release();
   return MAKE_HRESULT(SEVERITY_SUCCESS, 0, kCommandCount);
 }
 

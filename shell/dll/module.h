@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <new>
 
 #include <objbase.h>
 #include <windows.h>

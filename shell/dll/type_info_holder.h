@@ -30,7 +30,7 @@ private:
   HRESULT EnsureLoaded(LCID lcid) noexcept;
   void LoadNameCache(ITypeInfo* typeInfo) noexcept;
   void FreeNameCache() noexcept;
-  static void Cleanup(void* holder) noexcept;
+  static void Cleanup(void* argument) noexcept;
   ITypeInfo* Loaded() noexcept;
 
   const IID* iid_;
