@@ -39,11 +39,7 @@ void Seed(MemoryRegistry& registry) {
   registry.AddKey("HKCU\\Software\\Existing\\Deep");
 }
 
-} // namespace
-} // namespace corvane
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace corvane;
+int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
   // The first byte picks the code page; the rest is the script up to its first NUL.
   if (size == 0) {
     return 0;
@@ -66,4 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   registrar.ApplyScript(text.c_str(), true);
   Require(registry.OpenHandleCount() == 0);
   return 0;
+}
+
+} // namespace
+} // namespace corvane
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return corvane::FuzzOneInput(data, size);
 }

@@ -2,7 +2,10 @@
 // CORVANE_STAND_IN_RECORD, as "<mode>\n<list>".
 #include <windows.h>
 
-extern "C" void Hash(const char* pathList, int mode) noexcept {
+namespace corvane {
+namespace {
+
+void RecordCall(const char* pathList, int mode) {
   char recordPath[MAX_PATH];
   const DWORD length = GetEnvironmentVariableA("CORVANE_STAND_IN_RECORD", recordPath, MAX_PATH);
   if (length == 0 || length >= MAX_PATH || pathList == nullptr) {
@@ -19,4 +22,11 @@ extern "C" void Hash(const char* pathList, int mode) noexcept {
   WriteFile(file, header, static_cast<DWORD>(headerLength), &written, nullptr);
   WriteFile(file, pathList, static_cast<DWORD>(lstrlenA(pathList)), &written, nullptr);
   CloseHandle(file);
+}
+
+} // namespace
+} // namespace corvane
+
+extern "C" void Hash(const char* pathList, int mode) noexcept {
+  corvane::RecordCall(pathList, mode);
 }

@@ -29,11 +29,7 @@ bool DesktopAnswers(HWND desktop) {
          0;
 }
 
-} // namespace
-} // namespace corvane
-
-int main() {
-  using namespace corvane;
+int Main() {
   // The first call starts the manager; a late manager takes over the same window when it comes.
   const HWND desktop = ::GetDesktopWindow();
   const DWORD start = ::GetTickCount();
@@ -49,4 +45,11 @@ int main() {
   // Held until the Wine server ends the session.
   ::Sleep(INFINITE);
   return 0;
+}
+
+} // namespace
+} // namespace corvane
+
+int main() {
+  return corvane::Main();
 }

@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -92,13 +91,7 @@ private:
   HWND window_ = nullptr;
 };
 
-} // namespace
-} // namespace corvane
-
-// Wide arguments, as Explorer has the names: an 8-bit command line would already have lost the
-// characters the ANSI code page lacks.
-int wmain(int argc, wchar_t** argv) {
-  using namespace corvane;
+int Main(int argc, wchar_t** argv) {
   std::wstring commandName;
   std::wstring driveFolder;
   std::vector<std::wstring> names;
@@ -197,4 +190,13 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::fflush(stdout);
   return kSuccess;
+}
+
+} // namespace
+} // namespace corvane
+
+// Wide arguments, as Explorer has the names: an 8-bit command line would already have lost the
+// characters the ANSI code page lacks.
+int wmain(int argc, wchar_t** argv) {
+  return corvane::Main(argc, argv);
 }
