@@ -72,11 +72,7 @@ protected:
     return text.substr(text.find_last_of('\\') + 1);
   }
   static std::string Host() { return BinDir() + "corvane-host.exe"; }
-  static std::string InstalledServer() {
-    char programFiles[MAX_PATH] = {};
-    GetEnvironmentVariableA("ProgramW6432", programFiles, MAX_PATH);
-    return std::string(programFiles) + "\\Corvane 2004\\Corvane.dll";
-  }
+  static std::string InstalledServer() { return InstallFolder() + "\\Corvane.dll"; }
 
   // Runs a compute command and returns the lines of its results window, closed with OK.
   static std::vector<std::string> ResultsOf(const char* command,

@@ -19,12 +19,6 @@ constexpr char kClassKey[] = "CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}";
 constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvane 2004";
 
-std::string InstallFolder() {
-  char programFiles[MAX_PATH] = {};
-  GetEnvironmentVariableA("ProgramW6432", programFiles, MAX_PATH);
-  return std::string(programFiles) + "\\Corvane 2004";
-}
-
 std::string Value(HKEY root, const char* key, const char* name = nullptr) {
   char value[MAX_PATH] = {};
   DWORD size = sizeof value;

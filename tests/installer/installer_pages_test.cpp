@@ -14,12 +14,6 @@ namespace {
 
 constexpr DWORD kPageTime = 60000;
 
-std::string InstallFolder() {
-  char programFiles[MAX_PATH] = {};
-  GetEnvironmentVariableA("ProgramW6432", programFiles, MAX_PATH);
-  return std::string(programFiles) + "\\Corvane 2004";
-}
-
 std::string DefaultValue(HKEY root, const char* path) {
   char value[MAX_PATH] = {};
   DWORD size = sizeof value;

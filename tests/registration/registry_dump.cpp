@@ -81,11 +81,6 @@ Lines SubkeyNames(HKEY root, const std::string& path) {
   return names;
 }
 
-bool KeyExists(HKEY root, const std::string& path) {
-  ScopedRegKey key;
-  return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
-}
-
 std::string ReadString(HKEY root, const std::string& path, const char* name) {
   ScopedRegKey key;
   if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) {

@@ -15,7 +15,6 @@ using Lines = std::vector<std::string>;
 Lines DumpKey(HKEY root, const std::string& rootName, const std::string& path);
 // The names of the subkeys of one key, sorted.
 Lines SubkeyNames(HKEY root, const std::string& path);
-bool KeyExists(HKEY root, const std::string& path);
 std::string ReadString(HKEY root, const std::string& path, const char* name);
 
 } // namespace corvane::test

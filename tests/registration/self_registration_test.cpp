@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/registration/registry_dump.h"
+#include "tests/support/window_probe.h"
 #include "win32/scoped.h"
 
 namespace corvane::test {
@@ -20,15 +21,8 @@ const char kClassKey[] = "CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}";
 constexpr LCID kLibraryLocale = 0x0409;
 const GUID kLibId = {0x6B0F4A1D, 0x52C3, 0x4E7D, {0x9A, 0x21, 0x3C, 0x5D, 0x7E, 0x8F, 0x9A, 0x01}};
 
-std::string ExeFolder() {
-  char path[MAX_PATH];
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder = path;
-  return folder.substr(0, folder.find_last_of('\\') + 1);
-}
-
 std::string BuiltDll() {
-  return ExeFolder() + "Corvane.dll";
+  return BinDir() + "Corvane.dll";
 }
 
 // Everything the registration script writes, read back from the classes root.

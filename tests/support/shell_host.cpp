@@ -4,7 +4,6 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "shell/dll/identifiers.h"
 #include "tools/explorer/hdrop_data_object.h"

@@ -122,6 +122,12 @@ std::string BinDir() {
   return dir.substr(0, dir.find_last_of("\\/") + 1);
 }
 
+std::string InstallFolder() {
+  char programFiles[MAX_PATH] = {};
+  GetEnvironmentVariableA("ProgramW6432", programFiles, MAX_PATH);
+  return std::string(programFiles) + "\\Corvane 2004";
+}
+
 std::wstring Utf16(const std::string& text) {
   std::wstring wide(text.size(), L'\0');
   const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),

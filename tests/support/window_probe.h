@@ -36,6 +36,9 @@ private:
 
 // Folder of the test program (where everything is built), with its final backslash.
 std::string BinDir();
+// Where the installer puts Corvane 2004 (Program Files\Corvane 2004 of the 64-bit view), without a
+// final backslash.
+std::string InstallFolder();
 
 // UTF-8 text as UTF-16.
 std::wstring Utf16(const std::string& text);
