@@ -104,22 +104,9 @@ private:
   HRESULT(STDAPICALLTYPE* unregister_)() = nullptr;
 };
 
+// The exit code of regsvr32; 0xFFFFFFFF when it could not be run or did not end in time.
 DWORD RunRegsvr32(const std::string& arguments) {
-  std::string command = "regsvr32.exe " + arguments;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return 0xFFFFFFFF;
-  }
-  DWORD code = 0xFFFFFFFE;
-  if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(process.hProcess, &code);
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
+  return static_cast<DWORD>(RunCommandLine("regsvr32.exe " + arguments));
 }
 
 // A private folder for copies of the module; removed with everything in it.
