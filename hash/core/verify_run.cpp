@@ -2,6 +2,7 @@
 
 #include "common/scoped_file.h"
 #include "hash/core/file_length.h"
+#include "hash/core/stream_digest.h"
 
 #include <cstdio>
 #include <cstring>

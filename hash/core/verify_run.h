@@ -2,8 +2,8 @@
 // Verification of one file against a digest the user types, without the windows: the Windows
 // workflow plays the digest entry dialog and the message boxes, tests play them too.
 
+#include "hash/core/digest_algorithm.h"
 #include "hash/core/progress_view.h"
-#include "hash/core/stream_digest.h"
 
 #include <string>
 

@@ -6,10 +6,4 @@ namespace corvane {
 
 CFormattingDlg::CFormattingDlg() : CDialog(IDD_FORMATTING, nullptr) {}
 
-CFormattingDlg::~CFormattingDlg() = default;
-
-void CFormattingDlg::DoDataExchange(CDataExchange* pDX) {
-  CDialog::DoDataExchange(pDX);
-}
-
 } // namespace corvane

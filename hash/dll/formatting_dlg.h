@@ -8,10 +8,6 @@ namespace corvane {
 class CFormattingDlg : public CDialog {
 public:
   CFormattingDlg();
-  ~CFormattingDlg() override;
-
-protected:
-  void DoDataExchange(CDataExchange* pDX) override;
 };
 
 } // namespace corvane

@@ -24,7 +24,6 @@ void CProgressDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CProgressDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  m_bAbortRequested = false;
   MakeQuiet(m_progressBar, m_quietBar);
   MakeQuiet(m_bytesText, m_quietBytes);
   return TRUE;

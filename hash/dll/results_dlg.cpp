@@ -1,5 +1,6 @@
 #include "hash/dll/results_dlg.h"
 
+#include "common/scoped_file.h"
 #include "framework/file_dialog.h"
 #include "hash/dll/formatting_dlg.h"
 #include "resources/hash_resource.h"
@@ -24,11 +25,12 @@ struct StreamSource {
   uint32_t length;
 };
 
-const char* AlgorithmWord(int mode) {
+// A mode beyond the known ones is hashed with SHA-1, yet its saved report names no algorithm.
+const char* AlgorithmWord(HashMode mode) {
   switch (mode) {
-  case 0:
+  case HashMode::ComputeMd5:
     return "MD5 ";
-  case 1:
+  case HashMode::ComputeSha1:
     return "SHA-1 ";
   default:
     return "Unknown Hash ";
@@ -47,7 +49,7 @@ CResultsDlg::~CResultsDlg() = default;
 
 void CResultsDlg::ShowReport(const std::string& report, HashMode mode) {
   m_strReport = CString(report);
-  m_nMode = static_cast<int>(mode);
+  m_nMode = mode;
   DoModal();
 }
 

@@ -16,15 +16,11 @@ public:
   void ShowReport(const std::string& report, HashMode mode) override;
 
   CString m_strReport;
-  int m_nMode = 0;
+  HashMode m_nMode = HashMode::ComputeMd5;
   CButton m_okButton;
   CButton m_saveButton;
   CRichEditCtrl m_richEdit;
   CButton m_copyButton;
-
-  // Hands the view successive pieces of the report in place, as large as it asks for.
-  static DWORD CALLBACK StreamInCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count,
-                                         LONG* delivered);
 
 protected:
   void DoDataExchange(CDataExchange* pDX) override;
@@ -35,6 +31,11 @@ protected:
   void OnCopy();
   void OnSaveToFile();
   void OnRequestResize(NMHDR* header, LRESULT* result);
+
+private:
+  // Hands the view successive pieces of the report in place, as large as it asks for.
+  static DWORD CALLBACK StreamInCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count,
+                                         LONG* delivered);
 };
 
 } // namespace corvane

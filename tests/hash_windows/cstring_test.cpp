@@ -1,4 +1,4 @@
-// The framework's string: formatting as the progress texts need it, case, joining, comparing.
+// The framework's string: printf-style formatting with 64-bit counts, case, joining, comparing.
 
 #include "framework/cstring.h"
 

@@ -1,7 +1,6 @@
 // The hash module's progress and results windows, met as a user meets them.
 
-#include "hash/digest/md5.h"
-#include "hash/digest/sha1.h"
+#include "tests/common/engine_traits.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
 
@@ -26,34 +25,12 @@ constexpr int kSaveId = 1006;
 constexpr int kCopyId = 1007;
 constexpr char kProductTitle[] = "Corvane 2004 - 64-bit Edition";
 
-std::string Hex(const uint8_t* bytes, size_t count) {
-  std::string text;
-  char pair[3];
-  for (size_t i = 0; i < count; ++i) {
-    std::snprintf(pair, sizeof pair, "%02x", bytes[i]);
-    text += pair;
-  }
-  return text;
-}
-
 std::string Md5Of(const std::string& bytes) {
-  Md5Context context;
-  Md5Init(&context);
-  Md5Update(&context, reinterpret_cast<const uint8_t*>(bytes.data()),
-            static_cast<uint32_t>(bytes.size()));
-  uint8_t digest[16];
-  Md5Final(digest, &context);
-  return Hex(digest, 16);
+  return DigestText<Md5Engine>(bytes);
 }
 
 std::string Sha1Of(const std::string& bytes) {
-  Sha1Context context;
-  Sha1Init(&context);
-  Sha1Update(&context, reinterpret_cast<const uint8_t*>(bytes.data()),
-             static_cast<uint32_t>(bytes.size()));
-  uint8_t digest[20];
-  Sha1Final(&context, digest);
-  return Hex(digest, 20);
+  return DigestText<Sha1Engine>(bytes);
 }
 
 std::string DigestOf(int mode, const std::string& bytes) {

@@ -2,6 +2,7 @@
 
 #include "tests/support/window_driver.h"
 
+#include <atomic>
 #include <cstdio>
 #include <thread>
 

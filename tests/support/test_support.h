@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <string>
 
@@ -27,7 +26,7 @@ private:
 };
 
 std::string ReadFileBytes(const std::string& path);
-// Bytes 0, 1, 2, ... repeating, of the given length.
+// A fixed byte pattern of the given length whose 64-byte blocks are not all alike.
 std::string PatternBytes(size_t length);
 
 // Hash.dll loaded by name for one test, like the shell extension does for one command.

@@ -69,6 +69,22 @@ BOOL CALLBACK MatchFileNameEdit(HWND window, LPARAM param) {
   return TRUE;
 }
 
+// What the thread has open, for the log of a test that did not find the window it waited for.
+void PrintThreadWindows(DWORD threadId) {
+  ::EnumThreadWindows(
+      threadId,
+      [](HWND window, LPARAM) -> BOOL {
+        char className[64] = {};
+        ::GetClassNameA(window, className, sizeof className);
+        std::fprintf(stderr, "window %p class %s caption '%s' visible %d owner %p text '%s'\n",
+                     static_cast<void*>(window), className, CaptionOf(window).c_str(),
+                     ::IsWindowVisible(window), static_cast<void*>(::GetWindow(window, GW_OWNER)),
+                     WindowText(::GetDlgItem(window, 0xFFFF)).c_str());
+        return TRUE;
+      },
+      0);
+}
+
 } // namespace
 
 HWND WaitForDialog(DWORD threadId, const std::string& caption, HWND owner, DWORD timeoutMs) {
@@ -140,17 +156,7 @@ RECT ChildRect(HWND dialog, int id) {
 bool SaveThroughDialog(DWORD threadId, HWND owner, const std::string& path) {
   HWND dialog = WaitForDialog(threadId, "Save As");
   if (dialog == nullptr) {
-    ::EnumThreadWindows(
-        threadId,
-        [](HWND window, LPARAM) -> BOOL {
-          char className[64] = {};
-          ::GetClassNameA(window, className, sizeof className);
-          std::fprintf(stderr, "window %p class %s caption '%s' visible %d\n",
-                       static_cast<void*>(window), className, CaptionOf(window).c_str(),
-                       ::IsWindowVisible(window));
-          return TRUE;
-        },
-        0);
+    PrintThreadWindows(threadId);
     return false;
   }
   EditSearch search{nullptr};
@@ -188,19 +194,7 @@ bool SaveThroughDialog(DWORD threadId, HWND owner, const std::string& path) {
     }
     if (::GetTickCount() - start > kWaitMs) {
       std::fprintf(stderr, "the Save dialog stayed open\n");
-      ::EnumThreadWindows(
-          threadId,
-          [](HWND window, LPARAM) -> BOOL {
-            char className[64] = {};
-            ::GetClassNameA(window, className, sizeof className);
-            std::fprintf(stderr, "window %p class %s caption '%s' visible %d owner %p text '%s'\n",
-                         static_cast<void*>(window), className, CaptionOf(window).c_str(),
-                         ::IsWindowVisible(window),
-                         static_cast<void*>(::GetWindow(window, GW_OWNER)),
-                         WindowText(::GetDlgItem(window, 0xFFFF)).c_str());
-            return TRUE;
-          },
-          0);
+      PrintThreadWindows(threadId);
       return false;
     }
     Pause();

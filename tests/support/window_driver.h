@@ -70,7 +70,7 @@ public:
   HWND WindowTitled(const std::string& prefix) const;
   std::vector<int> BarPositions() const;
   // What the controls of root were given, in order, separated by " | ": "ID:text" for a text,
-  // "range:LOWER-UPPER" and "pos:N" for the bar.
+  // "range:LOWER-UPPER", "range32:LOWER-UPPER" and "pos:N" for the bar.
   std::string ControlSequence(HWND root) const;
   // The last size request of a rich-text view.
   bool LastResizeRequest(RECT* rect) const;
