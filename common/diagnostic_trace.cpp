@@ -7,11 +7,11 @@
 namespace corvane {
 
 namespace {
-std::atomic<TraceSink> traceSink{nullptr};
+std::atomic<TraceSink> g_traceSink{nullptr};
 } // namespace
 
 void Trace(const char* format, ...) noexcept {
-  TraceSink sink = traceSink.load(std::memory_order_relaxed);
+  TraceSink sink = g_traceSink.load(std::memory_order_relaxed);
   if (sink == nullptr) {
     return;
   }
@@ -24,7 +24,7 @@ void Trace(const char* format, ...) noexcept {
 }
 
 void SetTraceSink(TraceSink sink) noexcept {
-  traceSink.store(sink, std::memory_order_relaxed);
+  g_traceSink.store(sink, std::memory_order_relaxed);
 }
 
 } // namespace corvane

@@ -5,8 +5,6 @@
 #include <objbase.h>
 #include <windows.h>
 
-#include "common/scoped_file.h"
-
 namespace corvane {
 
 // A handle released by `Free` when it goes, unless it is null or has been handed over.

@@ -23,30 +23,30 @@ struct Module {
   TermNode* termList;
 };
 
-Module module;
+Module g_module;
 
 } // namespace
 
 void ModuleStart(HINSTANCE instance, ObjectMapEntry* objectMap) noexcept {
-  module.instance = instance;
-  module.objectMap = objectMap;
-  module.lockCount = 0;
-  module.termList = nullptr;
-  module.typeInfoLockCreated = InitializeCriticalSectionAndSpinCount(&module.typeInfoLock, 0);
-  module.objectMapLockCreated = InitializeCriticalSectionAndSpinCount(&module.objectMapLock, 0);
-  if (!module.typeInfoLockCreated || !module.objectMapLockCreated) {
+  g_module.instance = instance;
+  g_module.objectMap = objectMap;
+  g_module.lockCount = 0;
+  g_module.termList = nullptr;
+  g_module.typeInfoLockCreated = InitializeCriticalSectionAndSpinCount(&g_module.typeInfoLock, 0);
+  g_module.objectMapLockCreated = InitializeCriticalSectionAndSpinCount(&g_module.objectMapLock, 0);
+  if (!g_module.typeInfoLockCreated || !g_module.objectMapLockCreated) {
     ModuleTerminate();
     return;
   }
-  module.heap = HeapCreate(0, 0, 0);
-  if (module.heap == nullptr) {
+  g_module.heap = HeapCreate(0, 0, 0);
+  if (g_module.heap == nullptr) {
     // Nothing to report to: DllMain succeeds anyway and every later allocation fails.
     ModuleTerminate();
   }
 }
 
 void ModuleTerminate() noexcept {
-  for (ObjectMapEntry* entry = module.objectMap; entry != nullptr && entry->clsid != nullptr;
+  for (ObjectMapEntry* entry = g_module.objectMap; entry != nullptr && entry->clsid != nullptr;
        ++entry) {
     if (entry->classFactory != nullptr) {
       IUnknown* factory = entry->classFactory;
@@ -54,62 +54,62 @@ void ModuleTerminate() noexcept {
       factory->Release();
     }
   }
-  module.objectMap = nullptr;
-  if (module.objectMapLockCreated) {
-    DeleteCriticalSection(&module.objectMapLock);
-    module.objectMapLockCreated = false;
+  g_module.objectMap = nullptr;
+  if (g_module.objectMapLockCreated) {
+    DeleteCriticalSection(&g_module.objectMapLock);
+    g_module.objectMapLockCreated = false;
   }
-  if (module.typeInfoLockCreated) {
-    DeleteCriticalSection(&module.typeInfoLock);
-    module.typeInfoLockCreated = false;
+  if (g_module.typeInfoLockCreated) {
+    DeleteCriticalSection(&g_module.typeInfoLock);
+    g_module.typeInfoLockCreated = false;
   }
-  while (module.termList != nullptr) {
-    TermNode* node = module.termList;
-    module.termList = node->next;
+  while (g_module.termList != nullptr) {
+    TermNode* node = g_module.termList;
+    g_module.termList = node->next;
     node->callback(node->argument);
     ModuleFree(node);
   }
-  if (module.heap != nullptr) {
-    HeapDestroy(module.heap);
-    module.heap = nullptr;
+  if (g_module.heap != nullptr) {
+    HeapDestroy(g_module.heap);
+    g_module.heap = nullptr;
   }
 }
 
 HINSTANCE ModuleInstance() noexcept {
-  return module.instance;
+  return g_module.instance;
 }
 ObjectMapEntry* ModuleObjectMap() noexcept {
-  return module.objectMap;
+  return g_module.objectMap;
 }
 
 LONG ModuleLock() noexcept {
-  return InterlockedIncrement(&module.lockCount);
+  return InterlockedIncrement(&g_module.lockCount);
 }
 LONG ModuleUnlock() noexcept {
-  return InterlockedDecrement(&module.lockCount);
+  return InterlockedDecrement(&g_module.lockCount);
 }
 LONG ModuleLockCount() noexcept {
-  return InterlockedCompareExchange(&module.lockCount, 0, 0);
+  return InterlockedCompareExchange(&g_module.lockCount, 0, 0);
 }
 
 void* ModuleAlloc(std::size_t size) noexcept {
-  if (module.heap == nullptr) {
+  if (g_module.heap == nullptr) {
     return nullptr;
   }
-  return HeapAlloc(module.heap, 0, size != 0 ? size : 1);
+  return HeapAlloc(g_module.heap, 0, size != 0 ? size : 1);
 }
 
 void ModuleFree(void* block) noexcept {
-  if (block != nullptr && module.heap != nullptr) {
-    HeapFree(module.heap, 0, block);
+  if (block != nullptr && g_module.heap != nullptr) {
+    HeapFree(g_module.heap, 0, block);
   }
 }
 
 CRITICAL_SECTION& ModuleTypeInfoLock() noexcept {
-  return module.typeInfoLock;
+  return g_module.typeInfoLock;
 }
 CRITICAL_SECTION& ModuleObjectMapLock() noexcept {
-  return module.objectMapLock;
+  return g_module.objectMapLock;
 }
 
 HRESULT ModuleAddTermFunc(TermCallback callback, void* argument) noexcept {
@@ -122,9 +122,9 @@ HRESULT ModuleAddTermFunc(TermCallback callback, void* argument) noexcept {
   }
   node->callback = callback;
   node->argument = argument;
-  ScopedCritSec lock(module.typeInfoLock);
-  node->next = module.termList;
-  module.termList = node;
+  ScopedCritSec lock(g_module.typeInfoLock);
+  node->next = g_module.termList;
+  g_module.termList = node;
   return S_OK;
 }
 

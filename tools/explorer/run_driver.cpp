@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/scoped_file.h"
 #include "tools/explorer/text_lines.h"
 #include "win32/scoped.h"
 
