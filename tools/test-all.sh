@@ -4,6 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/setup.sh
+tools/check-layout.sh
 cmake --preset native >/dev/null
 cmake --build --preset native
 ctest --preset native
