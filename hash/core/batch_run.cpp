@@ -14,16 +14,14 @@ namespace corvane {
 namespace {
 
 // The characters after the last backslash; an entry without one is its own name.
-CTextString EntryName(const CTextString& entry) {
-  int lastBackslash = -1;
-  for (int i = entry.Find("\\", 0); i != -1; i = entry.Find("\\", i + 1))
-    lastBackslash = i;
-  return entry.Right(entry.Length() - lastBackslash - 1);
+CTextString EntryName(const CTextString& entry, const AnsiCodePage& codePage) {
+  return entry.Right(entry.Length() - LastSeparator(entry.Text(), codePage) - 1);
 }
 
 } // namespace
 
-void RunBatch(const char* pathList, HashMode mode, ProgressView& progress, ResultsView& results) {
+void RunBatch(const char* pathList, HashMode mode, ProgressView& progress, ResultsView& results,
+              const AnsiCodePage& codePage) {
   CTextString list(pathList);
   list.Trim();
   CTextTokenizer entries(list.Text(), "\n");
@@ -34,7 +32,7 @@ void RunBatch(const char* pathList, HashMode mode, ProgressView& progress, Resul
   progress.SetTitle(fileCount < 2 ? "Hashing File..." : "Hashing Files...");
   progress.Show();
 
-  ReportBuilder report;
+  ReportBuilder report(codePage);
   const std::unique_ptr<uint8_t[]> readBuffer(new uint8_t[kReadBlockSize]);
   char text[64];
   char digestText[41];
@@ -46,7 +44,7 @@ void RunBatch(const char* pathList, HashMode mode, ProgressView& progress, Resul
     ++entryIndex;
     ScopedFile file(std::fopen(entry.Text(), "rb"));
     if (!file) {
-      report.AddFailureLine(EntryName(entry).Text(), kCouldNotOpenFile);
+      report.AddFailureLine(EntryName(entry, codePage).Text(), kCouldNotOpenFile);
       continue;
     }
     const int64_t fileSize = FileLength(file.Get());
@@ -63,7 +61,7 @@ void RunBatch(const char* pathList, HashMode mode, ProgressView& progress, Resul
     file.Close();
     if (outcome == StreamOutcome::Aborted)
       break;
-    const CTextString name = EntryName(entry);
+    const CTextString name = EntryName(entry, codePage);
     if (outcome == StreamOutcome::ReadError)
       report.AddFailureLine(name.Text(), kCouldNotReadFile);
     else

@@ -1,13 +1,16 @@
 #pragma once
 // The RTF report of a batch run: a prologue, one line per listed file, an epilogue.
 
+#include "hash/core/code_page.h"
+
 #include <string>
 
 namespace corvane {
 
 class ReportBuilder {
 public:
-  ReportBuilder();
+  // Names are bytes of codePage, which the prologue declares along with its font charset.
+  explicit ReportBuilder(const AnsiCodePage& codePage = kWesternCodePage);
 
   // A file read to its end; moreEntries adds the paragraph break that separates it from the next.
   void AddDigestLine(const char* digestText, const char* entryName, bool moreEntries);
@@ -19,6 +22,7 @@ public:
 private:
   void AppendName(const char* entryName);
 
+  AnsiCodePage codePage_;
   std::string text_;
 };
 

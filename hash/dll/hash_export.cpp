@@ -5,6 +5,7 @@
 #include "hash/dll/module_state.h"
 #include "hash/dll/progress_dlg.h"
 #include "hash/dll/results_dlg.h"
+#include "hash/dll/system_code_page.h"
 #include "hash/dll/verify_digest.h"
 
 namespace corvane {
@@ -19,7 +20,7 @@ void RunCommand(const char* pathList, HashMode mode) {
   }
   CProgressDlg progress;
   CResultsDlg results;
-  RunBatch(pathList, mode, progress, results);
+  RunBatch(pathList, mode, progress, results, SystemCodePage());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
-// Fuzz target for the report builder: for any entry names the report is well-formed RTF whose
-// plain text is exactly the lines it was given. libFuzzer drives it in tools/fuzz-hash.sh; the
-// test run replays the committed corpus through it.
+// Fuzz target for the report builder: for any entry names, in the Western code page and in a
+// double-byte one, the report is well-formed RTF whose plain text is exactly the lines it was
+// given. libFuzzer drives it in tools/fuzz-hash.sh; the test run replays the committed corpus
+// through it.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -18,8 +19,13 @@ void Require(bool condition) {
     std::abort();
 }
 
-const char kPrologue[] = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fmodern"
-                         "\\fprq1\\fcharset0 Courier New;}}\n\\viewkind4\\uc1\\pard\\f0\\fs18 ";
+// Shift-JIS, whose second bytes include the backslash and the braces.
+constexpr AnsiCodePage kJapanese{932, 128, {0x81, 0x9f, 0xe0, 0xfc}};
+const char kWesternFontTable[] = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0"
+                                 "\\fmodern\\fprq1\\fcharset0 Courier New;}}\n";
+const char kJapaneseFontTable[] = "{\\rtf1\\ansi\\ansicpg932\\deff0\\deflang1033{\\fonttbl{\\f0"
+                                  "\\fmodern\\fprq1\\fcharset128 Courier New;}}\n";
+const std::string kBodyStart = "\\viewkind4\\uc1\\pard\\f0\\fs18 ";
 const char* const kDigests[] = {"d41d8cd98f00b204e9800998ecf8427e",
                                 "da39a3ee5e6b4b0d3255bfef95601890afd80709", ""};
 
@@ -38,9 +44,8 @@ std::string Shown(const std::string& name) {
 // Input: entries separated by NUL bytes; each entry is one control byte (bits 0-1: digest line
 // with one of the digests, or a failure line; bit 2: paragraph break after a digest line; bit 3:
 // which failure reason) followed by the entry name.
-int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string input(reinterpret_cast<const char*>(data), size);
-  ReportBuilder report;
+void Check(const std::string& input, const AnsiCodePage& codePage, const std::string& prologue) {
+  ReportBuilder report(codePage);
   std::string expected;
   std::size_t at = 0;
   while (at < input.size()) {
@@ -62,12 +67,18 @@ int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     }
   }
   const std::string finished = report.Finish();
-  Require(finished.compare(0, sizeof kPrologue - 1, kPrologue) == 0);
-  Require(finished.size() >= sizeof kPrologue + 1 &&
+  Require(finished.compare(0, prologue.size(), prologue) == 0);
+  Require(finished.size() >= prologue.size() + 2 &&
           finished.compare(finished.size() - 2, 2, "\n}") == 0);
   const auto text = rtf::PlainText(finished);
   Require(text.has_value());
   Require(*text == expected);
+}
+
+int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  Check(input, kWesternCodePage, kWesternFontTable + kBodyStart);
+  Check(input, kJapanese, kJapaneseFontTable + kBodyStart);
   return 0;
 }
 
