@@ -36,14 +36,15 @@ HRESULT LoadModuleTypeLib(ComPtr<ITypeLib>& typeLib, WCHAR (&path)[MAX_PATH]) no
   if (SUCCEEDED(result)) {
     return result;
   }
-  char* separator = std::strrchr(modulePath, '\\');
-  char* slash = std::strrchr(modulePath, '/');
-  if (slash != nullptr && (separator == nullptr || slash > separator)) {
-    separator = slash;
-  }
-  char* extension = std::strrchr(separator != nullptr ? separator : modulePath, '.');
-  if (extension == nullptr) {
-    extension = modulePath + length;
+  // The extension is the last dot after the last separator. Walked character by character: in a
+  // double-byte code page the second byte of a character may be 0x5C, the backslash.
+  char* extension = modulePath + length;
+  for (char* at = modulePath; *at != '\0'; at = CharNextExA(CP_ACP, at, 0)) {
+    if (*at == '\\' || *at == '/') {
+      extension = modulePath + length;
+    } else if (*at == '.') {
+      extension = at;
+    }
   }
   const std::size_t stemLength = static_cast<std::size_t>(extension - modulePath);
   if (stemLength + sizeof ".tlb" > MAX_PATH) {
