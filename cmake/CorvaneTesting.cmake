@@ -42,12 +42,14 @@ function(corvane_wine_prefix session out)
   endif()
 endfunction()
 
-# corvane_wine_test(<test> [SESSION name | OWN_SESSION prefix]): the test runs in the Wine session
-# of the prefix named (default: the build's own prefix) and fails when that session is not up. A
-# test with a session of its own in the prefix given (a script that restarts Wine) finds the prefix
-# to copy in CORVANE_WINE_TEMPLATE; whatever it leaves running is stopped after it.
+# corvane_wine_test(<test> [SESSION name [LOCALE locale] | OWN_SESSION prefix]): the test runs in
+# the Wine session of the prefix named (default: the build's own prefix) and fails when that
+# session is not up. A test with a session of its own in the prefix given (a script that restarts
+# Wine) finds the prefix to copy in CORVANE_WINE_TEMPLATE; whatever it leaves running is stopped
+# after it. A session with a LOCALE (ru_RU.UTF-8: a Russian system, ANSI code page 1251) is started
+# and runs its tests in that locale; Wine's own windows then speak its language.
 function(corvane_wine_test test)
-  cmake_parse_arguments(W "" "SESSION;OWN_SESSION" "" ${ARGN})
+  cmake_parse_arguments(W "" "SESSION;OWN_SESSION;LOCALE" "" ${ARGN})
   set_property(TEST ${test} APPEND PROPERTY LABELS wine)
   if(W_OWN_SESSION)
     add_test(NAME wine_session_${test}_stop
@@ -64,6 +66,10 @@ function(corvane_wine_test test)
     set(W_SESSION default)
   endif()
   corvane_wine_prefix(${W_SESSION} prefix)
+  set(locale_environment)
+  if(W_LOCALE)
+    set(locale_environment LANG=${W_LOCALE} LC_ALL=${W_LOCALE})
+  endif()
   get_property(defined GLOBAL PROPERTY corvane_wine_session_${W_SESSION} SET)
   if(NOT defined)
     set_property(GLOBAL PROPERTY corvane_wine_session_${W_SESSION} ${prefix})
@@ -74,13 +80,14 @@ function(corvane_wine_test test)
     set_tests_properties(${start} PROPERTIES
       FIXTURES_SETUP wine_session_${W_SESSION} FIXTURES_REQUIRED wine_template
       ENVIRONMENT CORVANE_WINE_TEMPLATE=${CORVANE_WINE_TEMPLATE} TIMEOUT 600 LABELS wine)
+    set_property(TEST ${start} APPEND PROPERTY ENVIRONMENT ${locale_environment})
     add_test(NAME ${stop} COMMAND bash ${CORVANE_WINE_SESSION_SCRIPT} stop ${prefix})
     set_tests_properties(${stop} PROPERTIES
       FIXTURES_CLEANUP wine_session_${W_SESSION} TIMEOUT 120 LABELS wine)
   endif()
   set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED wine_session_${W_SESSION})
   set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT CORVANE_WINEPREFIX=${prefix}
-               CORVANE_WINE_SESSION=required)
+               CORVANE_WINE_SESSION=required ${locale_environment})
 endfunction()
 
 # corvane_add_gtest(<name> SOURCES ... [LIBS ...] [NATIVE_ONLY] [WINDOWS_ONLY] [OWN_MAIN]

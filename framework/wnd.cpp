@@ -2,6 +2,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
 namespace corvane {
 
 HWND CWnd::Detach() {
@@ -20,7 +24,14 @@ int CWnd::GetWindowTextA(CString& text) const {
     text.Empty();
     return 0;
   }
-  // The length may be an over-estimate (multi-byte conversions); the copy reports the real one.
+  // A rich-text view counts characters, not bytes: in a double-byte code page its text takes up
+  // to twice as many, and a buffer too short for all of it receives none of it. Otherwise the
+  // length may be an over-estimate (multi-byte conversions); the copy reports the real one.
+  CPINFO codePage{};
+  if (::GetCPInfo(CP_ACP, &codePage) && codePage.MaxCharSize > 1) {
+    length = static_cast<int>(
+        std::min<int64_t>(static_cast<int64_t>(length) * codePage.MaxCharSize, INT_MAX - 1));
+  }
   char* buffer = text.GetBuffer(length + 1);
   int copied = ::GetWindowTextA(m_hWnd, buffer, length + 1);
   buffer[copied >= 0 && copied <= length ? copied : 0] = '\0';

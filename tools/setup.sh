@@ -12,16 +12,23 @@ packages=(
   xvfb imagemagick                                 # virtual display and screenshots
   nsis                                             # corvane-setup.exe
 )
+# File names in other ANSI code pages: the locales of the Russian, Japanese and Chinese Wine tests.
+packages+=(locales)
+locales=(ru_RU ja_JP zh_CN)
 
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [ "$status" = "install ok installed" ] || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "setup: installing ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+for l in "${locales[@]}"; do
+  locale -a 2>/dev/null | grep -x "$l.utf8" >/dev/null || $sudo localedef -i "$l" -f UTF-8 "$l.UTF-8"
+done

@@ -153,8 +153,9 @@ RECT ChildRect(HWND dialog, int id) {
   return rect;
 }
 
-bool SaveThroughDialog(DWORD threadId, HWND owner, const std::string& path) {
-  HWND dialog = WaitForDialog(threadId, "Save As");
+bool SaveThroughDialog(DWORD threadId, HWND owner, const std::string& path,
+                       const std::string& caption) {
+  HWND dialog = WaitForDialog(threadId, caption);
   if (dialog == nullptr) {
     PrintThreadWindows(threadId);
     return false;

@@ -33,8 +33,9 @@ std::string AnswerMessageBox(DWORD threadId, const std::string& caption, int but
 RECT ChildRect(HWND dialog, int id);
 
 // Works the common Save dialog: types path, presses Save, answers a replace question with Yes.
-// Returns false when the dialog did not show up.
-bool SaveThroughDialog(DWORD threadId, HWND owner, const std::string& path);
+// Returns false when the dialog did not show up. Its caption is the system's word for Save As.
+bool SaveThroughDialog(DWORD threadId, HWND owner, const std::string& path,
+                       const std::string& caption = "Save As");
 
 // The clipboard's CF_TEXT once its contents changed after sequence; empty on timeout.
 std::string WaitForClipboardText(DWORD sequence, DWORD timeoutMs = kWaitMs);
