@@ -29,8 +29,10 @@ corvane_wine_environment() {
   export WINEPREFIX=$1
   export WINEARCH=win64
   export WINEDEBUG=${WINEDEBUG:--all}
-  # No Mono or Gecko install prompts: nothing here needs .NET or HTML.
-  export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
+  # No Mono or Gecko install prompts: nothing here needs .NET or HTML. A test adds its own in
+  # CORVANE_WINEDLLOVERRIDES: Wine's programs take them from the first one's environment.
+  local overrides="mscoree=;mshtml=;winemenubuilder.exe=d"
+  export WINEDLLOVERRIDES="${CORVANE_WINEDLLOVERRIDES:+$CORVANE_WINEDLLOVERRIDES;}$overrides"
 }
 
 # Starts an Xvfb that belongs to no terminal and no pipe; prints its pid and display.

@@ -2,11 +2,13 @@
 
 #include <commctrl.h>
 
+#include "win32/system_library.h"
+
 namespace corvane {
 
 // Not from DllMain: loading a library there may deadlock on the loader lock.
 HashModuleScope::HashModuleScope()
-    : state_(FrameworkOwnModule()), richEdit_(::LoadLibraryA("riched32.dll")) {
+    : state_(FrameworkOwnModule()), richEdit_(LoadSystemLibrary("riched32.dll")) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
   ::InitCommonControlsEx(&controls);
 }

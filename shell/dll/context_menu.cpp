@@ -206,7 +206,9 @@ STDMETHODIMP CorvaneShell::InvokeCommand(CMINVOKECOMMANDINFO* info) noexcept {
     ShowError("Could not find Corvane 2004 DLL");
     return S_OK;
   }
-  ScopedModule hashModule(LoadLibraryA(path));
+  // Its imports are looked for beside it and in the system folder, never in the folder of the
+  // program showing the menu.
+  ScopedModule hashModule(LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
   if (!hashModule) {
     char message[64];
     wsprintfA(message, "Unable to load Corvane 2004 DLL: 0x%x", GetLastError());

@@ -246,6 +246,39 @@ TEST_F(HostTest, DrivenRunPrintsTheReportAndCapturesBothWindows) {
   }
 }
 
+// A program in a folder that others can write to, with system libraries' names planted beside it.
+// The loader prefers such files to Wine's own, as Windows does: CMakeLists.txt starts this test
+// with WINEDLLOVERRIDES=riched32,comctl32=n,b, which Wine hands on to the programs it starts.
+TEST_F(HostTest, LibrariesPlantedBesideTheCallingProgramAreNotLoaded) {
+  const std::string planted = folder_ + "\\planted";
+  CreateDirectoryA(planted.c_str(), nullptr);
+  const std::string host = planted + "\\corvane-host.exe";
+  ASSERT_TRUE(CopyFileA(Host().c_str(), host.c_str(), FALSE));
+  const char* const names[] = {"riched32.dll", "comctl32.dll"};
+  auto marker = [&](const char* name) { return planted + "\\" + name + ".loaded"; };
+  for (const char* name : names) {
+    ASSERT_TRUE(CopyFileA((BinDir() + "planted_library.dll").c_str(),
+                          (planted + "\\" + name).c_str(), FALSE));
+    DeleteFileA(marker(name).c_str());
+  }
+  ChildProcess run;
+  ASSERT_TRUE(run.Start(host, {"--command", "md5", "--drive", planted, File("abc.txt")}));
+  EXPECT_EQ(run.Wait(kRunTime), 0) << run.Errors();
+  EXPECT_EQ(TextLines(run.Output()),
+            std::vector<std::string>{"900150983cd24fb0d6963f7d28e17f72    abc.txt"});
+  for (const char* name : names) {
+    EXPECT_EQ(GetFileAttributesA(marker(name).c_str()), INVALID_FILE_ATTRIBUTES)
+        << name << " was loaded from the program's folder";
+  }
+
+  // The planted library is what a search by bare name finds, so the above proves something.
+  ASSERT_TRUE(SetDllDirectoryA(planted.c_str()));
+  ScopedModule found(LoadLibraryA("riched32.dll"));
+  SetDllDirectoryA(nullptr);
+  EXPECT_NE(GetFileAttributesA(marker("riched32.dll").c_str()), INVALID_FILE_ATTRIBUTES)
+      << "the loader does not prefer the planted library";
+}
+
 // Last: it takes the registration away for a moment.
 TEST_F(HostTest, UnregisteredClassIsReportedAsNotInstalled) {
   const std::string regsvr32 = "C:\\windows\\system32\\regsvr32.exe";
