@@ -1,4 +1,5 @@
-// The installer and the uninstaller with their pages, clicked through as a user would.
+// The installer and the uninstaller with their pages, clicked through as a user would, and the page
+// a failed installation ends on.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@ namespace corvane::test {
 namespace {
 
 constexpr DWORD kPageTime = 60000;
+constexpr int kBranding = 1028;
+constexpr int kStatusText = 1006;
 
 std::string DefaultValue(HKEY root, const char* path) {
   char value[MAX_PATH] = {};
@@ -52,6 +55,26 @@ void ClickThrough(const std::string& caption, std::initializer_list<const char*>
   }
 }
 
+// The control with this id anywhere below the window (the wizard shows its pages as child dialogs).
+HWND Descendant(HWND window, int id) {
+  struct Search {
+    int id;
+    HWND found;
+  } search = {id, nullptr};
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM data) {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (GetDlgCtrlID(child) == s->id) {
+          s->found = child;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds) {
   const ULONGLONG deadline = GetTickCount64() + milliseconds;
   while (!done()) {
@@ -77,6 +100,10 @@ TEST(InstallerPagesTest, WizardInstallsAndTheUninstallWizardRemovesEverything) {
 
   ChildProcess setup;
   ASSERT_TRUE(setup.Start(BinDir() + "corvane-setup.exe", {}));
+  HWND wizard = WaitForCaption(setup.Id(), "Corvane 2004 - 64-bit Edition Setup", IDOK, kPageTime);
+  ASSERT_NE(wizard, nullptr);
+  EXPECT_EQ(TextOf(GetDlgItem(wizard, kBranding)).rfind("Corvane 2004 - 64-bit Edition", 0), 0u)
+      << TextOf(GetDlgItem(wizard, kBranding));
   ClickThrough("Corvane 2004 - 64-bit Edition Setup", {"&Next >", "&Install", "&Finish"});
   ASSERT_EQ(setup.Wait(kPageTime), 0);
 
@@ -98,6 +125,38 @@ TEST(InstallerPagesTest, WizardInstallsAndTheUninstallWizardRemovesEverything) {
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}"));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE,
                          "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvane 2004"));
+}
+
+// A server that cannot register: the box says why and what was kept, and the page's status line
+// says it in one line.
+TEST(InstallerPagesTest, AFailedInstallationEndsOnAPageWithOneLineOfStatus) {
+  const std::string caption = "Corvane 2004 - 64-bit Edition Setup";
+  ChildProcess setup;
+  ASSERT_TRUE(setup.Start(BinDir() + "corvane-setup-failing.exe", {}));
+  ClickThrough(caption, {"&Next >", "&Install"});
+  HWND box = WaitForWindow(
+      setup.Id(),
+      [&](HWND window) {
+        return TextOf(window) == caption && TextOf(GetDlgItem(window, IDOK)) == "OK";
+      },
+      kPageTime);
+  ASSERT_NE(box, nullptr) << "no message box";
+  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)),
+            "Corvane.dll could not be registered (DllRegisterServer failed).\r\n"
+            "Nothing was installed.");
+  Press(box, IDOK);
+  HWND wizard = WaitForCaption(setup.Id(), caption, IDOK, kPageTime);
+  ASSERT_NE(wizard, nullptr);
+  HWND status = nullptr;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        status = Descendant(wizard, kStatusText);
+        return status != nullptr && TextOf(status) == "Setup failed; nothing was installed.";
+      },
+      kPageTime))
+      << (status != nullptr ? TextOf(status) : "no status text");
+  ClickThrough(caption, {"&Close"});
+  EXPECT_EQ(setup.Wait(kPageTime), 2);
 }
 
 } // namespace

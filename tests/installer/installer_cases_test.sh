@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# What users did to the installer, one case a run, each in a fresh prefix and compared with the
+# machine as it was before: removal after Corvane.dll was lost, an upgrade that finds the earlier
+# installation and a /D that moves it, a folder the code page cannot name (fresh, and over a working
+# installation that a failed upgrade must leave alone), /D naming a file or a folder that cannot
+# be made, and parent folders the installer made.
+#   installer_cases_test.sh CASE BUILD_DIR FAILING_SETUP
+set -uo pipefail
+
+case_name=$1
+bin=$(cd "$2" && pwd)/bin
+failing_setup=$3
+# The arguments below reach Wine as UTF-8; the code page of the programs stays the Western one.
+export LC_ALL=C.UTF-8
+# shellcheck source=tests/installer/installer_snapshot.sh
+. "$(dirname "$0")/installer_snapshot.sh"
+installer_session "$(cd "$2" && pwd)/installer-cases/$case_name"
+
+clsid='{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}'
+server_key="Software\\Classes\\CLSID\\$clsid\\InprocServer32"
+uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane 2004'
+setup=$bin/corvane-setup.exe
+
+# The registry value (name, or @) of a key in a snapshot, unquoted as Wine writes it.
+value_of() {
+  key_block "$work/$1.txt" "$2" | sed -n "s/^$3=\"\\(.*\\)\"\$/\\1/p" | sed 's/\\\\/\\/g'
+}
+
+# True when the Windows path names the same file as the Unix one.
+names_file() {
+  local unix
+  unix=$("$wine" winepath -u "$1" 2>/dev/null) && cmp -s "$unix" "$2"
+}
+
+uninstall_from() {
+  run "$1/Uninstall.exe" /S
+  check "silent uninstall exits with 0" [ "$status" -eq 0 ]
+  restart_wine
+}
+
+mkdir -p "$drive_c/Keep"
+echo "not a folder" >"$drive_c/Keep/file.txt"
+restart_wine
+snapshot before || {
+  echo "FAILED: the registry could not be read"
+  exit 1
+}
+
+case $case_name in
+missing_dll)
+  run "$setup" /S
+  check "install exits with 0" [ "$status" -eq 0 ]
+  rm -f "$installed/Corvane.dll"
+  uninstall_from "$installed"
+  snapshot uninstalled
+  check "without Corvane.dll the uninstaller still removes every key registration wrote" \
+    same_as_before uninstalled
+  ;;
+upgrade_in_place)
+  apps=$drive_c/Apps/Corvane
+  run "$setup" /S '/D=C:\Apps\Corvane'
+  check "install into C:\\Apps\\Corvane exits with 0" [ "$status" -eq 0 ]
+  snapshot installed
+  run "$setup" /S
+  check "the upgrade without /D exits with 0" [ "$status" -eq 0 ]
+  snapshot upgraded
+  check "the upgrade without /D stays in C:\\Apps\\Corvane and changes nothing else" \
+    same_as_before upgraded installed
+  run "$setup" /S '/D=C:\Moved\Corvane'
+  check "the upgrade with /D elsewhere exits with 0" [ "$status" -eq 0 ]
+  restart_wine
+  snapshot moved
+  check "the moved installation's server is registered in C:\\Moved\\Corvane" \
+    [ "$(value_of moved "$server_key" @)" = 'C:\Moved\Corvane\Corvane.dll' ]
+  check "the earlier folder and the parent the installer made for it are gone" \
+    [ ! -e "$drive_c/Apps" ]
+  uninstall_from "$drive_c/Moved/Corvane"
+  snapshot uninstalled
+  check "after uninstalling the moved installation, the machine is as before" \
+    same_as_before uninstalled
+  ;;
+code_page)
+  folder=$drive_c/Tools/Привет\ мир/Corvane
+  run "$setup" /S '/D=C:\Tools\Привет мир\Corvane'
+  check "install into a folder outside the code page exits with 0" [ "$status" -eq 0 ]
+  snapshot installed
+  check "the class's server names the installed Corvane.dll by a path in the code page" \
+    names_file "$(value_of installed "$server_key" @)" "$folder/Corvane.dll"
+  check "the registry names the installed Hash.dll by a path in the code page" \
+    names_file "$(value_of installed 'Software\Corvane 2004' @)" "$folder/Hash.dll"
+  uninstall_from "$folder"
+  snapshot uninstalled
+  check "after uninstalling, the machine is as before" same_as_before uninstalled
+  ;;
+code_page_over_default)
+  run "$setup" /S
+  check "the default install exits with 0" [ "$status" -eq 0 ]
+  snapshot installed
+  run "$failing_setup" /S '/D=C:\Tools\Привет мир\Corvane'
+  check "a failed move exits with 2" [ "$status" -eq 2 ]
+  run "$failing_setup" /S
+  check "a failed upgrade in place exits with 2" [ "$status" -eq 2 ]
+  restart_wine
+  snapshot failed
+  check "after both, the earlier installation is as it was" same_as_before failed installed
+  run "$setup" /S '/D=C:\Tools\Привет мир\Corvane'
+  check "the move into a folder outside the code page exits with 0" [ "$status" -eq 0 ]
+  restart_wine
+  snapshot moved
+  check "the earlier folder is gone" [ ! -e "$installed" ]
+  check "the moved server names the new Corvane.dll" \
+    names_file "$(value_of moved "$server_key" @)" "$drive_c/Tools/Привет мир/Corvane/Corvane.dll"
+  uninstall_from "$drive_c/Tools/Привет мир/Corvane"
+  snapshot uninstalled
+  check "after uninstalling, the machine is as before" same_as_before uninstalled
+  ;;
+bad_target)
+  run "$setup" /S '/D=C:\Keep\file.txt'
+  check "/D naming a file exits with 2" [ "$status" -eq 2 ]
+  run "$setup" /S '/D=C:\Keep\file.txt\Corvane'
+  check "/D naming a folder that cannot be made exits with 2" [ "$status" -eq 2 ]
+  restart_wine
+  snapshot refused
+  check "neither changed anything" same_as_before refused
+  ;;
+created_folders)
+  run "$setup" /S '/D=C:\Keep\Outils spéciaux\Corvane'
+  check "install into new folders below C:\\Keep exits with 0" [ "$status" -eq 0 ]
+  check "the uninstall entry names the folder" \
+    [ -f "$drive_c/Keep/Outils spéciaux/Corvane/Uninstall.exe" ]
+  uninstall_from "$drive_c/Keep/Outils spéciaux/Corvane"
+  snapshot uninstalled
+  check "the uninstaller removes the folders the installer made and keeps C:\\Keep" \
+    same_as_before uninstalled
+  ;;
+*)
+  echo "unknown case $case_name"
+  exit 2
+  ;;
+esac
+
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ]
