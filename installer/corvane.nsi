@@ -51,6 +51,11 @@ Target ${STUB_TARGET}
 !define UNINSTALL_PARENT "Software\Microsoft\Windows\CurrentVersion\Uninstall"
 !define UNINSTALL_KEY "${UNINSTALL_PARENT}\Corvane 2004"
 !define UNINSTALLER "Uninstall.exe"
+; File operations left for the restart: pairs of NT paths, the second one empty for a removal.
+!define SESSION_MANAGER "System\CurrentControlSet\Control\Session Manager"
+!define HKLM_HANDLE -2147483646
+; RegGetValueW's first arguments for them, as a REG_MULTI_SZ (RRF_RT_REG_MULTI_SZ).
+!define PENDING_OPERATIONS 'p ${HKLM_HANDLE}, w "${SESSION_MANAGER}", w "PendingFileRenameOperations", i 0x20, p 0'
 
 Name "${PRODUCT} - 64-bit Edition"
 OutFile "${OUTFILE}"
@@ -258,8 +263,9 @@ FunctionEnd
       ClearErrors
       Rename "${FOLDER}\${NAME}" "$1"
       ${If} ${Errors}
+        ; The installation that fills the folder again drops this first.
         Delete "$1"
-        DetailPrint "${FOLDER}\${NAME} could not be removed."
+        Delete /REBOOTOK "${FOLDER}\${NAME}"
       ${Else}
         Delete /REBOOTOK "$1"
       ${EndIf}
@@ -485,14 +491,13 @@ Function PendingRemoval
   Push $6
   Push $7
   StrCpy $0 0
-  ; HKEY_LOCAL_MACHINE, RRF_RT_REG_MULTI_SZ: pairs of NT paths, an empty second one for removal.
-  StrCpy $7 'p -2147483646, w "System\CurrentControlSet\Control\Session Manager", w "PendingFileRenameOperations", i 0x20, p 0'
-  System::Call 'advapi32::RegGetValueW($7, p 0, *i 0 r3) i .r2'
+  StrCpy $3 0
+  System::Call 'advapi32::RegGetValueW(${PENDING_OPERATIONS}, p 0, *i 0 r3) i .r2'
   ${If} $2 == 0
   ${AndIf} $3 > 0
     System::Alloc $3
     Pop $4
-    System::Call 'advapi32::RegGetValueW($7, p r4, *i r3) i .r2'
+    System::Call 'advapi32::RegGetValueW(${PENDING_OPERATIONS}, p r4, *i r3) i .r2'
     StrCpy $5 $4
     IntPtrOp $6 $4 + $3
     ${Do}
@@ -510,8 +515,11 @@ Function PendingRemoval
       IntPtrOp $5 $5 + $2
       System::Call 'kernel32::lstrlenW(p r5) i .r2'
       ${If} $2 == 0
-      ${AndIf} $7 == "\??\$1"
-        StrCpy $0 1
+        ; A folder's removal may name it with a final backslash.
+        ${If} $7 == "\??\$1"
+        ${OrIf} $7 == "\??\$1\"
+          StrCpy $0 1
+        ${EndIf}
       ${EndIf}
       IntOp $2 $2 + 1
       IntOp $2 $2 * 2
@@ -527,6 +535,88 @@ Function PendingRemoval
   Pop $3
   Pop $2
   Pop $1
+FunctionEnd
+
+; $R9 = 1 when the path in $R8 (an NT path, "!" first for a move that replaces its target) names a
+; file that an installation in $INSTDIR puts in place.
+!macro NamesInstalledFile
+  StrCpy $R9 0
+  StrCpy $R7 $R8 1
+  ${If} $R7 == "!"
+    StrCpy $R8 $R8 "" 1
+  ${EndIf}
+  ${If} $R8 == "\??\$INSTDIR\Corvane.dll"
+  ${OrIf} $R8 == "\??\$INSTDIR\Hash.dll"
+  ${OrIf} $R8 == "\??\$INSTDIR\${UNINSTALLER}"
+  ${OrIf} $R8 == "\??\$INSTDIR\Corvane.dll.new"
+  ${OrIf} $R8 == "\??\$INSTDIR\Hash.dll.new"
+  ${OrIf} $R8 == "\??\$INSTDIR\${UNINSTALLER}.new"
+    StrCpy $R9 1
+  ${EndIf}
+!macroend
+
+; Drops every restart operation that names a file of the installation in $INSTDIR, as the file to
+; delete or move or as the target of a move: an earlier uninstaller or upgrade left it, and the
+; restart must neither take nor overwrite what this installation puts there.
+Function DropPendingOperations
+  StrCpy $3 0
+  System::Call 'advapi32::RegGetValueW(${PENDING_OPERATIONS}, p 0, *i 0 r3) i .r2'
+  ${If} $2 != 0
+  ${OrIf} $3 == 0
+    Return
+  ${EndIf}
+  System::Alloc $3
+  Pop $4
+  System::Alloc $3
+  Pop $9
+  System::Call 'advapi32::RegGetValueW(${PENDING_OPERATIONS}, p r4, *i r3) i .r2'
+  StrCpy $5 $4 ; the pair read
+  StrCpy $8 $9 ; where the next pair kept goes
+  StrCpy $0 0 ; 1 once a pair was dropped
+  IntPtrOp $6 $4 + $3
+  ${Do}
+    ${If} $2 != 0
+    ${OrIf} $5 P>= $6
+      ${Break}
+    ${EndIf}
+    System::Call 'kernel32::lstrlenW(p r5) i .r1'
+    ${IfThen} $1 == 0 ${|} ${Break} ${|}
+    System::Call 'kernel32::lstrcpynW(w .R8, p r5, i ${NSIS_MAX_STRLEN})'
+    !insertmacro NamesInstalledFile
+    StrCpy $7 $R9
+    IntOp $1 $1 + 1
+    IntOp $1 $1 * 2
+    IntPtrOp $R6 $5 + $1
+    System::Call 'kernel32::lstrlenW(p R6) i .r2'
+    System::Call 'kernel32::lstrcpynW(w .R8, p R6, i ${NSIS_MAX_STRLEN})'
+    !insertmacro NamesInstalledFile
+    IntOp $2 $2 + 1
+    IntOp $2 $2 * 2
+    IntOp $1 $1 + $2
+    ${If} $7 == 1
+    ${OrIf} $R9 == 1
+      StrCpy $0 1
+    ${Else}
+      System::Call 'kernel32::RtlMoveMemory(p r8, p r5, p r1)'
+      IntPtrOp $8 $8 + $1
+    ${EndIf}
+    IntPtrOp $5 $5 + $1
+    StrCpy $2 0
+  ${Loop}
+  ${If} $0 == 1
+    DetailPrint "Dropping restart operations on the files of $INSTDIR"
+    System::Call '*$8(&i2 0)'
+    IntPtrOp $1 $8 - $9
+    ${If} $1 == 0
+      DeleteRegValue HKLM "${SESSION_MANAGER}" "PendingFileRenameOperations"
+    ${Else}
+      IntOp $1 $1 + 2
+      ; REG_MULTI_SZ
+      System::Call 'advapi32::RegSetKeyValueW(p ${HKLM_HANDLE}, w "${SESSION_MANAGER}", w "PendingFileRenameOperations", i 7, p r9, i r1) i .r2'
+    ${EndIf}
+  ${EndIf}
+  System::Free $4
+  System::Free $9
 FunctionEnd
 
 ; Creates $INSTDIR with the folders above it that are missing; $created_folder becomes the topmost
@@ -606,6 +696,7 @@ Section "Corvane 2004" SecMain
     StrCpy $created_folder $earlier_created_folder
   ${EndIf}
 
+  Call DropPendingOperations
   ; Nothing of an earlier installation is touched until all new files are unpacked.
   SetOutPath "$INSTDIR"
   ClearErrors
@@ -691,6 +782,8 @@ put_back:
   !insertmacro PutBack "${UNINSTALLER}" $aside_uninstaller
   !insertmacro PutBack "Hash.dll" $aside_hash
   !insertmacro PutBack "Corvane.dll" $aside_server
+  ; The folder cannot go while it is the working directory.
+  SetOutPath "$TEMP"
   !insertmacro RemoveFolders "$INSTDIR" $created_folder
   ; A failed registration takes the class with it: the earlier server registers it again.
   ${If} $registering == 1

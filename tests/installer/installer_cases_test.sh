@@ -32,6 +32,12 @@ names_file() {
   unix=$("$wine" winepath -u "$1" 2>/dev/null) && cmp -s "$unix" "$2"
 }
 
+# The installer, silently, into FOLDER. /D= takes the rest of the command line as it stands, spaces
+# included, where Wine would quote an argument with a space: cmd hands the line over unchanged.
+setup_into() {
+  run cmd /c "$(corvane_windows_path "${2:-$setup}") /S /D=$1"
+}
+
 uninstall_from() {
   run "$1/Uninstall.exe" /S
   check "silent uninstall exits with 0" [ "$status" -eq 0 ]
@@ -58,7 +64,7 @@ missing_dll)
   ;;
 upgrade_in_place)
   apps=$drive_c/Apps/Corvane
-  run "$setup" /S '/D=C:\Apps\Corvane'
+  setup_into 'C:\Apps\Corvane'
   check "install into C:\\Apps\\Corvane exits with 0" [ "$status" -eq 0 ]
   snapshot installed
   run "$setup" /S
@@ -66,7 +72,7 @@ upgrade_in_place)
   snapshot upgraded
   check "the upgrade without /D stays in C:\\Apps\\Corvane and changes nothing else" \
     same_as_before upgraded installed
-  run "$setup" /S '/D=C:\Moved\Corvane'
+  setup_into 'C:\Moved\Corvane'
   check "the upgrade with /D elsewhere exits with 0" [ "$status" -eq 0 ]
   restart_wine
   snapshot moved
@@ -81,7 +87,7 @@ upgrade_in_place)
   ;;
 code_page)
   folder=$drive_c/Tools/Привет\ мир/Corvane
-  run "$setup" /S '/D=C:\Tools\Привет мир\Corvane'
+  setup_into 'C:\Tools\Привет мир\Corvane'
   check "install into a folder outside the code page exits with 0" [ "$status" -eq 0 ]
   snapshot installed
   check "the class's server names the installed Corvane.dll by a path in the code page" \
@@ -96,14 +102,14 @@ code_page_over_default)
   run "$setup" /S
   check "the default install exits with 0" [ "$status" -eq 0 ]
   snapshot installed
-  run "$failing_setup" /S '/D=C:\Tools\Привет мир\Corvane'
+  setup_into 'C:\Tools\Привет мир\Corvane' "$failing_setup"
   check "a failed move exits with 2" [ "$status" -eq 2 ]
   run "$failing_setup" /S
   check "a failed upgrade in place exits with 2" [ "$status" -eq 2 ]
   restart_wine
   snapshot failed
   check "after both, the earlier installation is as it was" same_as_before failed installed
-  run "$setup" /S '/D=C:\Tools\Привет мир\Corvane'
+  setup_into 'C:\Tools\Привет мир\Corvane'
   check "the move into a folder outside the code page exits with 0" [ "$status" -eq 0 ]
   restart_wine
   snapshot moved
@@ -115,16 +121,16 @@ code_page_over_default)
   check "after uninstalling, the machine is as before" same_as_before uninstalled
   ;;
 bad_target)
-  run "$setup" /S '/D=C:\Keep\file.txt'
+  setup_into 'C:\Keep\file.txt'
   check "/D naming a file exits with 2" [ "$status" -eq 2 ]
-  run "$setup" /S '/D=C:\Keep\file.txt\Corvane'
+  setup_into 'C:\Keep\file.txt\Corvane'
   check "/D naming a folder that cannot be made exits with 2" [ "$status" -eq 2 ]
   restart_wine
   snapshot refused
   check "neither changed anything" same_as_before refused
   ;;
 created_folders)
-  run "$setup" /S '/D=C:\Keep\Outils spéciaux\Corvane'
+  setup_into 'C:\Keep\Outils spéciaux\Corvane'
   check "install into new folders below C:\\Keep exits with 0" [ "$status" -eq 0 ]
   check "the uninstall entry names the folder" \
     [ -f "$drive_c/Keep/Outils spéciaux/Corvane/Uninstall.exe" ]

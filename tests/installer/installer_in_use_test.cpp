@@ -112,6 +112,19 @@ std::string MachineState() {
   return state;
 }
 
+// Whatever a run that was cut short left in the folder goes, with the folder.
+void RemoveLeftovers(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      DeleteFileA((folder + "\\" + found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
 void Restart() {
   ASSERT_EQ(RunToEnd("C:\\windows\\system32\\wineboot.exe", {"-r"}), 0);
 }
@@ -150,6 +163,7 @@ TEST(InstallerInUseTest, UpgradeAndRemovalWhileAShellHoldsTheHandlerFinishAtRest
   ASSERT_EQ(
       RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Managed", REG_SZ, "N", 2),
       ERROR_SUCCESS);
+  RemoveLeftovers(folder);
   ASSERT_EQ(RunToEnd(setup, {"/S"}), 0);
   MarkAsEarlierRelease(folder);
   const std::string earlierServer = Contents(server);
