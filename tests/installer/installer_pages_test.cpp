@@ -16,6 +16,7 @@ namespace {
 constexpr DWORD kPageTime = 60000;
 constexpr int kBranding = 1028;
 constexpr int kStatusText = 1006;
+constexpr int kFolderEdit = 1019;
 
 std::string DefaultValue(HKEY root, const char* path) {
   char value[MAX_PATH] = {};
@@ -127,13 +128,28 @@ TEST(InstallerPagesTest, WizardInstallsAndTheUninstallWizardRemovesEverything) {
                          "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvane 2004"));
 }
 
-// A server that cannot register: the box says why and what was kept, and the page's status line
-// says it in one line.
-TEST(InstallerPagesTest, AFailedInstallationEndsOnAPageWithOneLineOfStatus) {
+// An earlier installation elsewhere than the default: the directory page offers its folder. A
+// server that cannot register fails the upgrade: the box says why and that the earlier
+// installation was kept, the page's status says it in one line, and the earlier one still works.
+TEST(InstallerPagesTest, AFailedUpgradeOffersTheEarlierFolderAndKeepsItsInstallation) {
   const std::string caption = "Corvane 2004 - 64-bit Edition Setup";
+  const std::string earlier = "C:\\Apps\\Corvane";
+  ASSERT_EQ(RunCommandLine("\"" + BinDir() + "corvane-setup.exe\" /S /D=" + earlier), 0);
+
   ChildProcess setup;
   ASSERT_TRUE(setup.Start(BinDir() + "corvane-setup-failing.exe", {}));
-  ClickThrough(caption, {"&Next >", "&Install"});
+  ClickThrough(caption, {"&Next >"});
+  HWND folder = nullptr;
+  EXPECT_NE(WaitForWindow(
+                setup.Id(),
+                [&](HWND window) {
+                  folder = Descendant(window, kFolderEdit);
+                  return folder != nullptr && TextOf(folder) == earlier;
+                },
+                kPageTime),
+            nullptr)
+      << (folder != nullptr ? TextOf(folder) : "no directory page");
+  ClickThrough(caption, {"&Install"});
   HWND box = WaitForWindow(
       setup.Id(),
       [&](HWND window) {
@@ -143,7 +159,8 @@ TEST(InstallerPagesTest, AFailedInstallationEndsOnAPageWithOneLineOfStatus) {
   ASSERT_NE(box, nullptr) << "no message box";
   EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)),
             "Corvane.dll could not be registered (DllRegisterServer failed).\r\n"
-            "Nothing was installed.");
+            "The earlier installation in " +
+                earlier + " was left as it was.");
   Press(box, IDOK);
   // The caption may carry the page's subtitle after the product's.
   HWND status = nullptr;
@@ -152,7 +169,7 @@ TEST(InstallerPagesTest, AFailedInstallationEndsOnAPageWithOneLineOfStatus) {
       [&](HWND window) {
         status = Descendant(window, kStatusText);
         return TextOf(window).rfind(caption, 0) == 0 && status != nullptr &&
-               TextOf(status) == "Setup failed; nothing was installed.";
+               TextOf(status) == "Setup failed; the earlier installation was kept.";
       },
       kPageTime);
   EXPECT_NE(wizard, nullptr) << (status != nullptr ? TextOf(status) : "no status text");
@@ -163,6 +180,16 @@ TEST(InstallerPagesTest, AFailedInstallationEndsOnAPageWithOneLineOfStatus) {
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(wizard, IDOK)));
   Press(wizard, IDCANCEL);
   EXPECT_EQ(setup.Wait(kPageTime), 2);
+
+  EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT,
+                         "CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}\\InprocServer32"),
+            earlier + "\\Corvane.dll");
+  EXPECT_EQ(DefaultValue(HKEY_LOCAL_MACHINE, "Software\\Corvane 2004"), earlier + "\\Hash.dll");
+  EXPECT_EQ(GetFileAttributesA((earlier + "\\Corvane.dll.new").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(RunCommandLine("\"" + earlier + "\\Uninstall.exe\" /S"), 0);
+  EXPECT_TRUE(WaitUntil([] { return GetFileAttributesA("C:\\Apps") == INVALID_FILE_ATTRIBUTES; },
+                        kPageTime))
+      << "C:\\Apps is still there";
 }
 
 } // namespace
