@@ -38,9 +38,12 @@ setup_into() {
   run cmd /c "$(corvane_windows_path "${2:-$setup}") /S /D=$1"
 }
 
+# The uninstaller copies itself to the temporary folder and exits; the copy does the work, and the
+# session ends when it has.
 uninstall_from() {
   run "$1/Uninstall.exe" /S
   check "silent uninstall exits with 0" [ "$status" -eq 0 ]
+  "$corvane_wineserver" -w
   restart_wine
 }
 

@@ -69,11 +69,10 @@ restart_wine() {
   "$wine" cmd /c exit >/dev/null 2>&1
 }
 
-# Runs a Wine program to its end (the uninstaller's copy included); its exit code in $status.
+# Runs a Wine program to its end; its exit code in $status. The session stays up for the next one.
 run() {
   "$wine" "$@"
   status=$?
-  "$corvane_wineserver" -w
 }
 
 # same_as_before SNAPSHOT [BASELINE]
