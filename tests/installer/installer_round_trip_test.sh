@@ -28,7 +28,6 @@ snapshot before || {
 
 "$wine" "$bin/corvane-setup.exe" /S
 status=$?
-"$corvane_wineserver" -w
 check "silent install exits with 0" [ $status -eq 0 ]
 check "Corvane.dll is installed unchanged" cmp -s "$bin/Corvane.dll" "$installed/Corvane.dll"
 check "Hash.dll is installed unchanged" cmp -s "$bin/Hash.dll" "$installed/Hash.dll"
@@ -66,7 +65,6 @@ check "after uninstalling, the registry and Program Files are as before the inst
 
 "$wine" "$failing_setup" /S
 status=$?
-"$corvane_wineserver" -w
 check "a failing DllRegisterServer stops the silent install with exit code 2" [ $status -eq 2 ]
 restart_wine
 snapshot rolled_back
@@ -80,7 +78,6 @@ restart_wine
 snapshot bare
 "$wine" "$bin/corvane-setup.exe" /S
 status=$?
-"$corvane_wineserver" -w
 check "silent install on a machine without the handler's parent keys exits with 0" [ $status -eq 0 ]
 "$wine" "$installed/Uninstall.exe" /S
 "$corvane_wineserver" -w
