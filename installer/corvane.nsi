@@ -12,15 +12,17 @@
 ; installer records which of them appeared, so that the uninstaller removes them even when the DLL
 ; is missing or broken. It likewise records the topmost folder it had to create.
 ;
-; An earlier installation is upgraded where it is; an explicit /D elsewhere moves it. Nothing of a
-; working earlier installation is changed until the new one is registered, and a failure puts back
-; what was there.
+; An earlier installation is upgraded where it is; an explicit /D elsewhere moves it, and the
+; earlier folder goes only once the new installation is registered. A failure before that puts back
+; the earlier installation's files and registers its server again.
 ;
 ; A shell that holds the handler keeps Corvane.dll (and, during a command, Hash.dll) loaded. Such a
 ; file cannot be overwritten or deleted, but it can be renamed: an upgrade unpacks the new files
 ; beside the old ones first, then swaps each in; a replaced or removed file that is still loaded is
-; renamed to a name of its own and only that name is deleted at restart, so a restart never takes
-; a file that a later installation put in place. Either sets the reboot flag and says so.
+; renamed to a name of its own and only that name is deleted at restart. A restart operation that
+; names a file of the installation all the same (a file that could not even be renamed) is dropped
+; by the next installation before it unpacks, so a restart never takes what a later installation
+; put in place. Either sets the reboot flag and says so.
 
 !ifndef CORVANE_DLL | HASH_DLL | OUTFILE
   !error "CORVANE_DLL, HASH_DLL and OUTFILE must be defined"

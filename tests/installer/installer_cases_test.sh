@@ -18,7 +18,6 @@ installer_session "$(cd "$2" && pwd)/installer-cases/$case_name"
 
 clsid='{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}'
 server_key="Software\\Classes\\CLSID\\$clsid\\InprocServer32"
-uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane 2004'
 setup=$bin/corvane-setup.exe
 
 # The registry value (name, or @) of a key in a snapshot, unquoted as Wine writes it.
@@ -66,7 +65,6 @@ missing_dll)
     same_as_before uninstalled
   ;;
 upgrade_in_place)
-  apps=$drive_c/Apps/Corvane
   setup_into 'C:\Apps\Corvane'
   check "install into C:\\Apps\\Corvane exits with 0" [ "$status" -eq 0 ]
   snapshot installed

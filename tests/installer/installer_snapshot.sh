@@ -30,6 +30,7 @@ installer_session() {
   trap corvane_end_wine_session EXIT
   wine=$corvane_wine
   drive_c=$WINEPREFIX/drive_c
+  # shellcheck disable=SC2034 # for the scripts that source this
   installed=$drive_c/Program\ Files/Corvane\ 2004
 }
 
