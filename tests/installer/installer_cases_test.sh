@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # What users did to the installer, one case a run, each in a fresh prefix and compared with the
-# machine as it was before: removal after Corvane.dll was lost, an upgrade that finds the earlier
-# installation and a /D that moves it, a folder the code page cannot name (fresh, and over a working
-# installation that a failed upgrade must leave alone), /D naming a file or a folder that cannot
-# be made, and parent folders the installer made.
+# machine as it was before: removal after Corvane.dll was lost or broken, an upgrade that finds the
+# earlier installation and a /D that moves it, a folder the code page cannot name (fresh, and over
+# a working installation that a failed upgrade must leave alone), /D naming a file or a folder that
+# cannot be made, and parent folders the installer made.
 #   installer_cases_test.sh CASE BUILD_DIR FAILING_SETUP
 set -uo pipefail
 
@@ -63,6 +63,11 @@ missing_dll)
   snapshot uninstalled
   check "without Corvane.dll the uninstaller still removes every key registration wrote" \
     same_as_before uninstalled
+  run "$setup" /S
+  echo "no image" >"$installed/Corvane.dll"
+  uninstall_from "$installed"
+  snapshot broken_uninstalled
+  check "with a broken Corvane.dll likewise" same_as_before broken_uninstalled
   ;;
 upgrade_in_place)
   setup_into 'C:\Apps\Corvane'
