@@ -14,7 +14,10 @@ failing_setup=$3
 export LC_ALL=C.UTF-8
 # shellcheck source=tests/installer/installer_snapshot.sh
 . "$(dirname "$0")/installer_snapshot.sh"
-installer_session "$(cd "$2" && pwd)/installer-cases/$case_name"
+# A fresh copy of the template for every run: what a failed run left must not change the next.
+cases=$(cd "$2" && pwd)/installer-cases
+rm -rf "$cases/$case_name/wineprefix"
+installer_session "$cases/$case_name"
 
 clsid='{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}'
 server_key="Software\\Classes\\CLSID\\$clsid\\InprocServer32"
