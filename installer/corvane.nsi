@@ -8,10 +8,21 @@
 ; Keys it had to create on the way are remembered in its uninstall entry, so that the uninstaller
 ; removes exactly those and leaves the machine as it found it.
 ;
+; Registering Corvane.dll writes keys of its own (class, ProgIDs, interface, type library); the
+; installer records which of them appeared, so that the uninstaller removes them even when the DLL
+; is missing or broken. It likewise records the topmost folder it had to create.
+;
+; An earlier installation is upgraded where it is; an explicit /D elsewhere moves it, and the
+; earlier folder goes only once the new installation is registered. A failure before that puts back
+; the earlier installation's files and registers its server again.
+;
 ; A shell that holds the handler keeps Corvane.dll (and, during a command, Hash.dll) loaded. Such a
 ; file cannot be overwritten or deleted, but it can be renamed: an upgrade unpacks the new files
-; beside the old ones first, then swaps each in and has a loaded one deleted at restart; the
-; uninstaller has loaded files deleted at restart. Either sets the reboot flag and says so.
+; beside the old ones first, then swaps each in; a replaced or removed file that is still loaded is
+; renamed to a name of its own and only that name is deleted at restart. A restart operation that
+; names a file of the installation all the same (a file that could not even be renamed) is dropped
+; by the next installation before it unpacks, so a restart never takes what a later installation
+; put in place. Either sets the reboot flag and says so.
 
 !ifndef CORVANE_DLL | HASH_DLL | OUTFILE
   !error "CORVANE_DLL, HASH_DLL and OUTFILE must be defined"
@@ -25,12 +36,16 @@
 !endif
 Target ${STUB_TARGET}
 
+!include FileFunc.nsh
 !include LogicLib.nsh
 !include MUI2.nsh
 !include x64.nsh
 
 !define PRODUCT "Corvane 2004"
 !define CLSID "{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}"
+!define IID "{6B0F4A11-52C3-4E7D-9A21-3C5D7E8F9A01}"
+!define LIBID "{6B0F4A1D-52C3-4E7D-9A21-3C5D7E8F9A01}"
+!define WOW64_CLASSES "Software\Classes\Wow6432Node"
 !define PRODUCT_KEY "Software\Corvane 2004"
 !define HANDLERS_KEY "*\shellex\ContextMenuHandlers"
 !define HANDLER_KEY "${HANDLERS_KEY}\Corvane 2004"
@@ -38,6 +53,11 @@ Target ${STUB_TARGET}
 !define UNINSTALL_PARENT "Software\Microsoft\Windows\CurrentVersion\Uninstall"
 !define UNINSTALL_KEY "${UNINSTALL_PARENT}\Corvane 2004"
 !define UNINSTALLER "Uninstall.exe"
+; File operations left for the restart: pairs of NT paths, the second one empty for a removal.
+!define SESSION_MANAGER "System\CurrentControlSet\Control\Session Manager"
+!define HKLM_HANDLE -2147483646
+; RegGetValueW's first arguments for them, as a REG_MULTI_SZ (RRF_RT_REG_MULTI_SZ).
+!define PENDING_OPERATIONS 'p ${HKLM_HANDLE}, w "${SESSION_MANAGER}", w "PendingFileRenameOperations", i 0x20, p 0'
 
 Name "${PRODUCT} - 64-bit Edition"
 OutFile "${OUTFILE}"
@@ -46,6 +66,7 @@ RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ShowInstDetails show
 ShowUninstDetails show
+BrandingText "${PRODUCT} - 64-bit Edition ${VERSION}"
 
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
@@ -70,7 +91,19 @@ VIAddVersionKey "ProductVersion" "${VERSION}"
 Var created_handlers ; topmost key of the handler's parent chain that this installation created
 Var created_approved ; likewise for the approval list
 Var created_uninstall ; likewise for the installed-programs list
-Var upgrading ; 1 when an earlier installation is there
+Var created_folder ; topmost folder of $INSTDIR's chain that this installation created
+Var server_keys ; bits of the server's keys (ForEachServerKey) that its registration wrote
+Var upgrading ; 1 when the earlier installation has an uninstall entry
+Var earlier ; folder of the earlier installation, "" when there is none
+Var earlier_created_folder ; its created_folder
+Var modules ; $INSTDIR as the modules name it: its short path where the long one is not 8-bit
+Var kept ; what a failure leaves, for its message
+Var registering ; 1 once DllRegisterServer was called
+Var keys_before ; server keys there before registering
+Var failed ; 1 when a new file could not be put in place
+Var aside_uninstaller ; where each replaced file was renamed to, "" for none, "in use" when it
+Var aside_hash ; could not be renamed
+Var aside_server
 
 ; $0 = 1 when ROOT\KEY exists, else 0.
 !macro KeyExists ROOT KEY
@@ -115,51 +148,170 @@ Var upgrading ; 1 when an earlier installation is there
   ${EndIf}
 !macroend
 
-; The new files, unpacked beside the ones they replace.
-!macro DeleteUnpacked
-  Delete "$INSTDIR\Corvane.dll.new"
-  Delete "$INSTDIR\Hash.dll.new"
-  Delete "$INSTDIR\${UNINSTALLER}.new"
+; Every key that registering Corvane.dll may write below the shared lists, with its bit: the class,
+; its ProgIDs, the interface and the type library, and the copies that the platform's type library
+; registration makes for 32-bit programs.
+!macro ForEachServerKey MACRO
+  !insertmacro ${MACRO} 1 HKCR "Tamsel.TamselShell.1"
+  !insertmacro ${MACRO} 2 HKCR "Tamsel.TamselShell"
+  !insertmacro ${MACRO} 4 HKCR "CLSID\${CLSID}"
+  !insertmacro ${MACRO} 8 HKCR "Interface\${IID}"
+  !insertmacro ${MACRO} 16 HKCR "TypeLib\${LIBID}"
+  !insertmacro ${MACRO} 32 HKLM "${WOW64_CLASSES}\CLSID\${CLSID}"
+  !insertmacro ${MACRO} 64 HKLM "${WOW64_CLASSES}\Interface\${IID}"
+  !insertmacro ${MACRO} 128 HKLM "${WOW64_CLASSES}\TypeLib\${LIBID}"
+!macroend
+; Every bit above: what an installation made before these were recorded may have written.
+!define ALL_SERVER_KEYS 255
+
+; Adds BIT to $R6 when ROOT\KEY exists.
+!macro NoteServerKey BIT ROOT KEY
+  !insertmacro KeyExists ${ROOT} "${KEY}"
+  ${If} $0 == 1
+    IntOp $R6 $R6 | ${BIT}
+  ${EndIf}
 !macroend
 
-; Moves NAME.new over NAME; $2 becomes "failed" when it cannot. The file it replaces is renamed
-; aside first, which Windows allows even while the file is loaded, and deleted at once or, while
-; still loaded, at restart. A file that cannot even be renamed stays until the restart moves the
-; new one over it.
-!macro PutInPlace NAME
-  StrCpy $1 ""
-  ${If} ${FileExists} "$INSTDIR\${NAME}"
-    GetTempFileName $1 "$INSTDIR"
-    Delete "$1"
+; Deletes ROOT\KEY when BIT is set in $R6.
+!macro DeleteServerKey BIT ROOT KEY
+  IntOp $0 $R6 & ${BIT}
+  ${If} $0 != 0
+    DeleteRegKey ${ROOT} "${KEY}"
+  ${EndIf}
+!macroend
+
+; $R6 = bits of the server keys that exist.
+!macro ServerKeysNow
+  StrCpy $R6 0
+  !insertmacro ForEachServerKey NoteServerKey
+!macroend
+
+; The 64-bit regsvr32 calls DllRegisterServer/DllUnregisterServer in a 64-bit process; from a 32-bit
+; stub, System32 has to be reached with the file-system redirection switched off.
+!macro RunRegsvr32 ARGS
+  ${DisableX64FSRedirection}
+  ExecWait '"$SYSDIR\regsvr32.exe" ${ARGS}' $0
+  ${EnableX64FSRedirection}
+!macroend
+
+; $0 = 1 when the text on the stack converts to the ANSI code page without a character lost or
+; replaced by a look-alike.
+!macro Is8BitClean UN
+Function ${UN}Is8BitClean
+  Exch $1
+  Push $2
+  Push $3
+  !if ${NSIS_CHAR_SIZE} > 1
+    System::Alloc 4096
+    Pop $3
+    ; CP_ACP, WC_NO_BEST_FIT_CHARS
+    System::Call 'kernel32::WideCharToMultiByte(i 0, i 0x400, w r1, i -1, p r3, i 4096, p 0, *i 0 r2) i .r0'
+    System::Free $3
+    ${If} $0 != 0
+    ${AndIf} $2 == 0
+      StrCpy $0 1
+    ${Else}
+      StrCpy $0 0
+    ${EndIf}
+  !else
+    StrCpy $0 1
+  !endif
+  Pop $3
+  Pop $2
+  Pop $1
+FunctionEnd
+!macroend
+!insertmacro Is8BitClean ""
+!insertmacro Is8BitClean "un."
+
+; $modules = the folder on the stack as Corvane.dll, Hash.dll and the registry name the modules in
+; it: the module path is 8-bit text in the ANSI code page, so a folder that code page cannot name is
+; given by its short 8.3 path. "" when it has none that can.
+!macro ModuleFolder UN
+Function ${UN}ModuleFolder
+  Exch $1
+  Push $0
+  StrCpy $modules $1
+  Push $1
+  Call ${UN}Is8BitClean
+  ${If} $0 != 1
+    StrCpy $modules ""
     ClearErrors
-    Rename "$INSTDIR\${NAME}" "$1"
+    GetFullPathName /SHORT $0 $1
+    ${IfNot} ${Errors}
+      Push $0
+      Call ${UN}Is8BitClean
+      ${If} $0 == 1
+        GetFullPathName /SHORT $modules $1
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  Pop $0
+  Pop $1
+FunctionEnd
+!macroend
+!insertmacro ModuleFolder ""
+!insertmacro ModuleFolder "un."
+
+; Deletes FOLDER\NAME. A file still loaded cannot be deleted but can be renamed: it is renamed to a
+; name of its own in the same folder, and that name is deleted at restart.
+!macro RemoveFile FOLDER NAME
+  ${If} ${FileExists} "${FOLDER}\${NAME}"
+    ClearErrors
+    Delete "${FOLDER}\${NAME}"
     ${If} ${Errors}
+      GetTempFileName $1 "${FOLDER}"
       Delete "$1"
-      StrCpy $1 "in use"
+      ClearErrors
+      Rename "${FOLDER}\${NAME}" "$1"
+      ${If} ${Errors}
+        ; The installation that fills the folder again drops this first.
+        Delete "$1"
+        Delete /REBOOTOK "${FOLDER}\${NAME}"
+      ${Else}
+        Delete /REBOOTOK "$1"
+      ${EndIf}
     ${EndIf}
-  ${EndIf}
-  ClearErrors
-  ${If} $1 == "in use"
-    Rename /REBOOTOK "$INSTDIR\${NAME}.new" "$INSTDIR\${NAME}"
-  ${Else}
-    Rename "$INSTDIR\${NAME}.new" "$INSTDIR\${NAME}"
-  ${EndIf}
-  ${If} ${Errors}
-    StrCpy $2 "failed"
-    ${If} $1 != ""
-    ${AndIf} $1 != "in use"
-      ; Put the earlier file back rather than leave none.
-      Rename "$1" "$INSTDIR\${NAME}"
-    ${EndIf}
-  ${ElseIf} $1 != ""
-  ${AndIf} $1 != "in use"
-    Delete /REBOOTOK "$1"
   ${EndIf}
 !macroend
 
-; Removes everything but the registration of the server itself; shared by the uninstaller and the
-; roll-back of a failed installation. Expects the created_* variables to be set.
-!macro RemoveInstallation UN
+; Removes FOLDER and the folders above it up to TOP, the topmost one an installation created, as
+; far as they are empty; with a file inside waiting for the restart, at restart. A folder that
+; something fills again by then stays.
+!macro RemoveFolders FOLDER TOP
+  StrCpy $5 "${FOLDER}"
+  StrCpy $6 "${TOP}"
+  ${If} $6 != ""
+    ${Do}
+      ${If} ${RebootFlag}
+        RMDir /REBOOTOK "$5"
+      ${Else}
+        RMDir "$5"
+      ${EndIf}
+      StrLen $7 $5
+      StrLen $8 $6
+      ${If} $5 == $6
+      ${OrIf} $7 <= $8
+        ${Break}
+      ${EndIf}
+      ${GetParent} $5 $5
+    ${Loop}
+  ${EndIf}
+!macroend
+
+; The files of an installation in FOLDER, and the new ones unpacked beside them.
+!macro RemoveFiles FOLDER
+  Delete "${FOLDER}\Corvane.dll.new"
+  Delete "${FOLDER}\Hash.dll.new"
+  Delete "${FOLDER}\${UNINSTALLER}.new"
+  !insertmacro RemoveFile "${FOLDER}" "Corvane.dll"
+  !insertmacro RemoveFile "${FOLDER}" "Hash.dll"
+  !insertmacro RemoveFile "${FOLDER}" "${UNINSTALLER}"
+!macroend
+
+; The handler, the approval, the product's key and the uninstall entry, with the parent keys that
+; the installation created. Expects the created_* variables to be set.
+!macro RemoveEntries
   DeleteRegKey HKCR "${HANDLER_KEY}"
   !insertmacro DeleteIfCreated HKCR "${HANDLERS_KEY}" $created_handlers
   !insertmacro DeleteIfCreated HKCR "*\shellex" $created_handlers
@@ -173,49 +325,117 @@ Var upgrading ; 1 when an earlier installation is there
 
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   !insertmacro DeleteIfCreated HKLM "${UNINSTALL_PARENT}" $created_uninstall
-
-  ; A file that a shell still has loaded goes at restart, and the folder after it.
-  Delete /REBOOTOK "$INSTDIR\Corvane.dll"
-  Delete /REBOOTOK "$INSTDIR\Hash.dll"
-  Delete /REBOOTOK "$INSTDIR\${UNINSTALLER}"
-  !insertmacro DeleteUnpacked
-  ; The folder cannot go while it is the working directory.
-  SetOutPath "$TEMP"
-  RMDir /REBOOTOK "$INSTDIR"
 !macroend
 
-; The 64-bit regsvr32 calls DllRegisterServer/DllUnregisterServer in a 64-bit process; from a 32-bit
-; stub, System32 has to be reached with the file-system redirection switched off.
-!macro RunRegsvr32 ARGS
-  ${DisableX64FSRedirection}
-  ExecWait '"$SYSDIR\regsvr32.exe" ${ARGS}' $0
-  ${EnableX64FSRedirection}
+; Moves NAME.new over NAME. The file it replaces is renamed aside to ASIDE first, which Windows
+; allows even while the file is loaded; it is deleted once the installation is complete, or put
+; back if it fails. A file that cannot even be renamed ("in use") stays until the restart moves
+; the new one over it. $failed becomes 1 when the new file cannot be put in place.
+!macro PutInPlace NAME ASIDE
+  StrCpy ${ASIDE} ""
+  ${If} ${FileExists} "$INSTDIR\${NAME}"
+    GetTempFileName ${ASIDE} "$INSTDIR"
+    Delete "${ASIDE}"
+    ClearErrors
+    Rename "$INSTDIR\${NAME}" "${ASIDE}"
+    ${If} ${Errors}
+      Delete "${ASIDE}"
+      StrCpy ${ASIDE} "in use"
+    ${EndIf}
+  ${EndIf}
+  ClearErrors
+  ${If} ${ASIDE} == "in use"
+    Rename /REBOOTOK "$INSTDIR\${NAME}.new" "$INSTDIR\${NAME}"
+  ${Else}
+    Rename "$INSTDIR\${NAME}.new" "$INSTDIR\${NAME}"
+  ${EndIf}
+  ${If} ${Errors}
+    StrCpy $failed 1
+  ${EndIf}
 !macroend
 
-Function .onInit
-  ${IfNot} ${RunningX64}
-    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} - 64-bit Edition requires a 64-bit version of Windows." /SD IDOK
-    SetErrorLevel 3
-    Abort
+; The replaced file goes: at once, or at restart while it is loaded.
+!macro DropAside ASIDE
+  ${If} ${ASIDE} != ""
+  ${AndIf} ${ASIDE} != "in use"
+    Delete /REBOOTOK "${ASIDE}"
   ${EndIf}
-  SetRegView 64
-  SetShellVarContext all
-  ; A 32-bit stub resolves $PROGRAMFILES64 only at run time; honour an /D= given on the command line.
-  ${If} $INSTDIR == ""
-    StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}"
+!macroend
+
+; The new file goes and the replaced one comes back. ASIDE is "-" when nothing was replaced yet.
+!macro PutBack NAME ASIDE
+  Delete "$INSTDIR\${NAME}.new"
+  ${If} ${ASIDE} == ""
+    Delete "$INSTDIR\${NAME}"
+  ${ElseIf} ${ASIDE} != "-"
+  ${AndIf} ${ASIDE} != "in use"
+    Delete "$INSTDIR\${NAME}"
+    Rename "${ASIDE}" "$INSTDIR\${NAME}"
   ${EndIf}
+!macroend
+
+; $0 = the text after " /D=" on the command line as given, error flag when there is none. The
+; installer's own copy of a /D naming a file has already been replaced by the default folder.
+Function ExplicitFolder
+  Push $1
+  Push $2
+  Push $3
+  System::Call 'kernel32::GetCommandLine() t .r1'
+  StrLen $2 $1
+  StrCpy $3 0
+  ${Do}
+    ${If} $3 >= $2
+      SetErrors
+      ${Break}
+    ${EndIf}
+    StrCpy $0 $1 4 $3
+    ${If} $0 S== " /D="
+      IntOp $3 $3 + 4
+      StrCpy $0 $1 "" $3
+      ClearErrors
+      ${Break}
+    ${EndIf}
+    IntOp $3 $3 + 1
+  ${Loop}
+  Pop $3
+  Pop $2
+  Pop $1
 FunctionEnd
 
-Section "Corvane 2004" SecMain
-  SectionIn RO
-  SetRegView 64
-
-  ; Keys created on the way are remembered once; a repeated installation keeps the first record.
+; $earlier, $upgrading and the records of the earlier installation.
+Function FindEarlierInstallation
+  StrCpy $earlier ""
+  StrCpy $upgrading 0
   ClearErrors
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
-  ${If} ${Errors}
-    StrCpy $upgrading 0
-    StrCpy $R1 "Nothing was installed."
+  ${IfNot} ${Errors}
+  ${AndIf} $0 != ""
+    StrCpy $earlier $0
+    StrCpy $upgrading 1
+  ${Else}
+    ReadRegStr $0 HKLM "${PRODUCT_KEY}" ""
+    ${If} $0 != ""
+      ${GetParent} $0 $earlier
+    ${EndIf}
+  ${EndIf}
+  ${If} $upgrading == 1
+    ReadRegStr $created_handlers HKLM "${UNINSTALL_KEY}" "CreatedHandlerKeys"
+    ReadRegStr $created_approved HKLM "${UNINSTALL_KEY}" "CreatedApprovalKeys"
+    ReadRegStr $created_uninstall HKLM "${UNINSTALL_KEY}" "CreatedUninstallKeys"
+    ; An installation made before these were recorded created its folder and wrote every key.
+    ClearErrors
+    ReadRegStr $earlier_created_folder HKLM "${UNINSTALL_KEY}" "CreatedFolder"
+    ${If} ${Errors}
+      StrCpy $earlier_created_folder $earlier
+    ${EndIf}
+    ClearErrors
+    ReadRegDWORD $server_keys HKLM "${UNINSTALL_KEY}" "RegisteredServerKeys"
+    ${If} ${Errors}
+      StrCpy $server_keys ${ALL_SERVER_KEYS}
+    ${EndIf}
+  ${Else}
+    StrCpy $earlier_created_folder $earlier
+    StrCpy $server_keys 0
     StrCpy $created_handlers ""
     StrCpy $created_approved ""
     StrCpy $created_uninstall ""
@@ -225,15 +445,260 @@ Section "Corvane 2004" SecMain
     !insertmacro NoteIfMissing $created_approved HKLM "Software\Microsoft\Windows\CurrentVersion\Shell Extensions"
     !insertmacro NoteIfMissing $created_approved HKLM "${APPROVED_KEY}"
     !insertmacro NoteIfMissing $created_uninstall HKLM "${UNINSTALL_PARENT}"
+  ${EndIf}
+FunctionEnd
+
+Function .onInit
+  ${IfNot} ${RunningX64}
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} - 64-bit Edition requires a 64-bit version of Windows." /SD IDOK
+    SetErrorLevel 3
+    Abort
+  ${EndIf}
+  SetRegView 64
+  SetShellVarContext all
+  Call FindEarlierInstallation
+  ; An explicit /D wins; otherwise the earlier installation is upgraded where it is.
+  Call ExplicitFolder
+  ${IfNot} ${Errors}
+    StrCpy $INSTDIR $0
+  ${ElseIf} $earlier != ""
+    StrCpy $INSTDIR $earlier
   ${Else}
-    ; A failure once the new files are in place takes the earlier installation with it.
-    StrCpy $upgrading 1
-    StrCpy $R1 "The earlier installation was removed as well; run the installer again."
-    ReadRegStr $created_handlers HKLM "${UNINSTALL_KEY}" "CreatedHandlerKeys"
-    ReadRegStr $created_approved HKLM "${UNINSTALL_KEY}" "CreatedApprovalKeys"
-    ReadRegStr $created_uninstall HKLM "${UNINSTALL_KEY}" "CreatedUninstallKeys"
+    StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}"
+  ${EndIf}
+FunctionEnd
+
+; $R0 = why $INSTDIR cannot take the installation, "" when it can. Changes nothing.
+Function CheckFolder
+  StrCpy $R0 ""
+  StrCpy $0 $INSTDIR 2 1
+  StrCpy $1 $INSTDIR 2
+  ${If} $0 != ":\"
+  ${AndIf} $1 != "\\"
+    StrCpy $R0 "$INSTDIR is not a full path to a folder."
+  ${ElseIf} ${FileExists} "$INSTDIR"
+  ${AndIfNot} ${FileExists} "$INSTDIR\*.*"
+    StrCpy $R0 "$INSTDIR is a file, not a folder."
+  ${EndIf}
+FunctionEnd
+
+; $0 = 1 when the folder on the stack is to be removed at restart: an uninstaller left it for a
+; file still in use. Such a folder counts as one the installation creates.
+Function PendingRemoval
+  Exch $1
+  Push $2
+  Push $3
+  Push $4
+  Push $5
+  Push $6
+  Push $7
+  StrCpy $0 0
+  StrCpy $3 0
+  System::Call 'advapi32::RegGetValueW(${PENDING_OPERATIONS}, p 0, *i 0 r3) i .r2'
+  ${If} $2 == 0
+  ${AndIf} $3 > 0
+    System::Alloc $3
+    Pop $4
+    System::Call 'advapi32::RegGetValueW(${PENDING_OPERATIONS}, p r4, *i r3) i .r2'
+    StrCpy $5 $4
+    IntPtrOp $6 $4 + $3
+    ${Do}
+      ${If} $2 != 0
+      ${OrIf} $5 P>= $6
+        ${Break}
+      ${EndIf}
+      System::Call 'kernel32::lstrlenW(p r5) i .r2'
+      ${If} $2 == 0
+        ${Break}
+      ${EndIf}
+      System::Call 'kernel32::lstrcpynW(w .r7, p r5, i ${NSIS_MAX_STRLEN})'
+      IntOp $2 $2 + 1
+      IntOp $2 $2 * 2
+      IntPtrOp $5 $5 + $2
+      System::Call 'kernel32::lstrlenW(p r5) i .r2'
+      ${If} $2 == 0
+        ; A folder's removal may name it with a final backslash.
+        ${If} $7 == "\??\$1"
+        ${OrIf} $7 == "\??\$1\"
+          StrCpy $0 1
+        ${EndIf}
+      ${EndIf}
+      IntOp $2 $2 + 1
+      IntOp $2 $2 * 2
+      IntPtrOp $5 $5 + $2
+      StrCpy $2 0
+    ${Loop}
+    System::Free $4
+  ${EndIf}
+  Pop $7
+  Pop $6
+  Pop $5
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+FunctionEnd
+
+; $R9 = 1 when the path in $R8 (an NT path, "!" first for a move that replaces its target) names a
+; file that an installation in $INSTDIR puts in place.
+!macro NamesInstalledFile
+  StrCpy $R9 0
+  StrCpy $R7 $R8 1
+  ${If} $R7 == "!"
+    StrCpy $R8 $R8 "" 1
+  ${EndIf}
+  ${If} $R8 == "\??\$INSTDIR\Corvane.dll"
+  ${OrIf} $R8 == "\??\$INSTDIR\Hash.dll"
+  ${OrIf} $R8 == "\??\$INSTDIR\${UNINSTALLER}"
+  ${OrIf} $R8 == "\??\$INSTDIR\Corvane.dll.new"
+  ${OrIf} $R8 == "\??\$INSTDIR\Hash.dll.new"
+  ${OrIf} $R8 == "\??\$INSTDIR\${UNINSTALLER}.new"
+    StrCpy $R9 1
+  ${EndIf}
+!macroend
+
+; Drops every restart operation that names a file of the installation in $INSTDIR, as the file to
+; delete or move or as the target of a move: an earlier uninstaller or upgrade left it, and the
+; restart must neither take nor overwrite what this installation puts there.
+Function DropPendingOperations
+  StrCpy $3 0
+  System::Call 'advapi32::RegGetValueW(${PENDING_OPERATIONS}, p 0, *i 0 r3) i .r2'
+  ${If} $2 != 0
+  ${OrIf} $3 == 0
+    Return
+  ${EndIf}
+  System::Alloc $3
+  Pop $4
+  System::Alloc $3
+  Pop $9
+  System::Call 'advapi32::RegGetValueW(${PENDING_OPERATIONS}, p r4, *i r3) i .r2'
+  StrCpy $5 $4 ; the pair read
+  StrCpy $8 $9 ; where the next pair kept goes
+  StrCpy $0 0 ; 1 once a pair was dropped
+  IntPtrOp $6 $4 + $3
+  ${Do}
+    ${If} $2 != 0
+    ${OrIf} $5 P>= $6
+      ${Break}
+    ${EndIf}
+    System::Call 'kernel32::lstrlenW(p r5) i .r1'
+    ${IfThen} $1 == 0 ${|} ${Break} ${|}
+    System::Call 'kernel32::lstrcpynW(w .R8, p r5, i ${NSIS_MAX_STRLEN})'
+    !insertmacro NamesInstalledFile
+    StrCpy $7 $R9
+    IntOp $1 $1 + 1
+    IntOp $1 $1 * 2
+    IntPtrOp $R6 $5 + $1
+    System::Call 'kernel32::lstrlenW(p R6) i .r2'
+    System::Call 'kernel32::lstrcpynW(w .R8, p R6, i ${NSIS_MAX_STRLEN})'
+    !insertmacro NamesInstalledFile
+    IntOp $2 $2 + 1
+    IntOp $2 $2 * 2
+    IntOp $1 $1 + $2
+    ${If} $7 == 1
+    ${OrIf} $R9 == 1
+      StrCpy $0 1
+    ${Else}
+      System::Call 'kernel32::RtlMoveMemory(p r8, p r5, p r1)'
+      IntPtrOp $8 $8 + $1
+    ${EndIf}
+    IntPtrOp $5 $5 + $1
+    StrCpy $2 0
+  ${Loop}
+  ${If} $0 == 1
+    DetailPrint "Dropping restart operations on the files of $INSTDIR"
+    System::Call '*$8(&i2 0)'
+    IntPtrOp $1 $8 - $9
+    ${If} $1 == 0
+      DeleteRegValue HKLM "${SESSION_MANAGER}" "PendingFileRenameOperations"
+    ${Else}
+      IntOp $1 $1 + 2
+      ; REG_MULTI_SZ
+      System::Call 'advapi32::RegSetKeyValueW(p ${HKLM_HANDLE}, w "${SESSION_MANAGER}", w "PendingFileRenameOperations", i 7, p r9, i r1) i .r2'
+    ${EndIf}
+  ${EndIf}
+  System::Free $4
+  System::Free $9
+FunctionEnd
+
+; Creates $INSTDIR with the folders above it that are missing; $created_folder becomes the topmost
+; one created, "" when $INSTDIR was there. Error flag, and nothing created, when it cannot be made.
+Function MakeFolder
+  StrCpy $created_folder ""
+  StrCpy $1 $INSTDIR
+  ${Do}
+    ${If} ${FileExists} "$1\*.*"
+      Push $1
+      Call PendingRemoval
+      ${IfThen} $0 != 1 ${|} ${Break} ${|}
+    ${EndIf}
+    StrCpy $created_folder $1
+    ${GetParent} $1 $1
+  ${LoopUntil} $1 == ""
+  ClearErrors
+  ${If} $created_folder != ""
+    CreateDirectory "$INSTDIR"
+  ${EndIf}
+  ${IfNot} ${FileExists} "$INSTDIR\*.*"
+    !insertmacro RemoveFolders "$INSTDIR" $created_folder
+    StrCpy $created_folder ""
+    SetErrors
+  ${EndIf}
+FunctionEnd
+
+; Shows the reason in $R0 and what was kept, then stops with exit code 2. The log and the page get
+; one sentence a line.
+Function Fail
+  MessageBox MB_OK|MB_ICONSTOP "$R0$\r$\n$kept" /SD IDOK
+  DetailPrint "$R0"
+  DetailPrint "$kept"
+  SetErrorLevel 2
+  ${If} $earlier != ""
+    Abort "Setup failed; the earlier installation was kept."
+  ${Else}
+    Abort "Setup failed; nothing was installed."
+  ${EndIf}
+FunctionEnd
+
+Section "Corvane 2004" SecMain
+  SectionIn RO
+  SetRegView 64
+  StrCpy $registering 0
+  StrCpy $aside_uninstaller "-"
+  StrCpy $aside_hash "-"
+  StrCpy $aside_server "-"
+  ${If} $earlier != ""
+    StrCpy $kept "The earlier installation in $earlier was left as it was."
+  ${Else}
+    StrCpy $kept "Nothing was installed."
+  ${EndIf}
+  StrCpy $0 $INSTDIR 1 -1
+  ${If} $0 == "\"
+    StrCpy $INSTDIR $INSTDIR -1
+  ${EndIf}
+  Call CheckFolder
+  ${If} $R0 != ""
+    Call Fail
+  ${EndIf}
+  Call MakeFolder
+  ${If} ${Errors}
+    StrCpy $R0 "The folder $INSTDIR could not be created."
+    Call Fail
+  ${EndIf}
+  Push $INSTDIR
+  Call ModuleFolder
+  ${If} $modules == ""
+    !insertmacro RemoveFolders "$INSTDIR" $created_folder
+    StrCpy $R0 "$INSTDIR cannot be named in this system's code page and has no short name that can; choose another folder."
+    Call Fail
+  ${EndIf}
+  ; Upgrading in place keeps the record of the folders that the first installation created.
+  ${If} $earlier == $INSTDIR
+  ${AndIf} $earlier_created_folder != ""
+    StrCpy $created_folder $earlier_created_folder
   ${EndIf}
 
+  Call DropPendingOperations
   ; Nothing of an earlier installation is touched until all new files are unpacked.
   SetOutPath "$INSTDIR"
   ClearErrors
@@ -241,25 +706,37 @@ Section "Corvane 2004" SecMain
   File "/oname=Hash.dll.new" "${HASH_DLL}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}.new"
   ${If} ${Errors}
-    !insertmacro DeleteUnpacked
-    ${If} $upgrading == 1
-      StrCpy $R0 "${PRODUCT} could not be installed in $INSTDIR.$\r$\nThe earlier installation was left as it was."
-      MessageBox MB_OK|MB_ICONSTOP "$R0" /SD IDOK
-      SetErrorLevel 2
-      Abort "$R0"
-    ${EndIf}
-    Goto rollback
+    StrCpy $R0 "${PRODUCT} could not be unpacked into $INSTDIR."
+    Goto put_back
   ${EndIf}
   ; The uninstaller and the hash module first, so that the server never names a missing module.
-  StrCpy $2 ""
-  !insertmacro PutInPlace "${UNINSTALLER}"
-  !insertmacro PutInPlace "Hash.dll"
-  !insertmacro PutInPlace "Corvane.dll"
-  ${If} $2 == "failed"
-    Goto rollback
+  StrCpy $failed 0
+  !insertmacro PutInPlace "${UNINSTALLER}" $aside_uninstaller
+  !insertmacro PutInPlace "Hash.dll" $aside_hash
+  !insertmacro PutInPlace "Corvane.dll" $aside_server
+  ${If} $failed == 1
+    StrCpy $R0 "${PRODUCT} could not be installed in $INSTDIR."
+    Goto put_back
   ${EndIf}
-  ClearErrors
 
+  DetailPrint "Registering Corvane.dll"
+  !insertmacro ServerKeysNow
+  StrCpy $keys_before $R6
+  StrCpy $registering 1
+  !insertmacro RunRegsvr32 '/s "$modules\Corvane.dll"'
+  ${If} $0 != 0
+    StrCpy $R0 "Corvane.dll could not be registered (DllRegisterServer failed)."
+    Goto unregister
+  ${EndIf}
+  !insertmacro ServerKeysNow
+  IntOp $0 $keys_before ~
+  IntOp $0 $R6 & $0
+  IntOp $server_keys $server_keys | $0
+
+  ClearErrors
+  WriteRegStr HKCR "${HANDLER_KEY}" "" "${CLSID}"
+  WriteRegStr HKLM "${APPROVED_KEY}" "${CLSID}" "${PRODUCT}"
+  WriteRegStr HKLM "${PRODUCT_KEY}" "" "$modules\Hash.dll"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} - 64-bit Edition"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -271,39 +748,53 @@ Section "Corvane 2004" SecMain
   WriteRegStr HKLM "${UNINSTALL_KEY}" "CreatedHandlerKeys" "$created_handlers"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "CreatedApprovalKeys" "$created_approved"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "CreatedUninstallKeys" "$created_uninstall"
-
-  WriteRegStr HKLM "${PRODUCT_KEY}" "" "$INSTDIR\Hash.dll"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "CreatedFolder" "$created_folder"
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "RegisteredServerKeys" $server_keys
   ${If} ${Errors}
-    Goto rollback
+    StrCpy $R0 "The registry entries of ${PRODUCT} could not be written."
+    ${If} $earlier == ""
+      !insertmacro RemoveEntries
+    ${EndIf}
+    Goto unregister
   ${EndIf}
 
-  DetailPrint "Registering Corvane.dll"
-  !insertmacro RunRegsvr32 '/s "$INSTDIR\Corvane.dll"'
-  ${If} $0 != 0
-    ; DllRegisterServer may have written the class before its type library failed.
-    !insertmacro RunRegsvr32 '/u /s "$INSTDIR\Corvane.dll"'
-    StrCpy $R0 "Corvane.dll could not be registered (DllRegisterServer failed).$\r$\n$R1"
-    Goto rollback_with_message
-  ${EndIf}
-
-  WriteRegStr HKCR "${HANDLER_KEY}" "" "${CLSID}"
-  WriteRegStr HKLM "${APPROVED_KEY}" "${CLSID}" "${PRODUCT}"
-  ${If} ${Errors}
-    !insertmacro RunRegsvr32 '/u /s "$INSTDIR\Corvane.dll"'
-    Goto rollback
+  !insertmacro DropAside $aside_uninstaller
+  !insertmacro DropAside $aside_hash
+  !insertmacro DropAside $aside_server
+  ; Moved: the earlier folder goes as an uninstall would take it.
+  ${If} $earlier != ""
+  ${AndIf} $earlier != $INSTDIR
+    DetailPrint "Removing the earlier installation in $earlier"
+    !insertmacro RemoveFiles "$earlier"
+    !insertmacro RemoveFolders "$earlier" $earlier_created_folder
   ${EndIf}
   IfRebootFlag 0 +2
     DetailPrint "A program holds the handler: a restart completes the installation."
   Return
 
-rollback:
-  StrCpy $R0 "${PRODUCT} could not be installed in $INSTDIR.$\r$\n$R1"
-rollback_with_message:
+unregister:
+  ; DllRegisterServer may have written the class before it failed.
+  !insertmacro RunRegsvr32 '/u /s "$modules\Corvane.dll"'
+  !insertmacro ServerKeysNow
+  IntOp $0 $keys_before ~
+  IntOp $R6 $R6 & $0
+  !insertmacro ForEachServerKey DeleteServerKey
+put_back:
   DetailPrint "Rolling back"
-  !insertmacro RemoveInstallation ""
-  MessageBox MB_OK|MB_ICONSTOP "$R0" /SD IDOK
-  SetErrorLevel 2
-  Abort "$R0"
+  !insertmacro PutBack "${UNINSTALLER}" $aside_uninstaller
+  !insertmacro PutBack "Hash.dll" $aside_hash
+  !insertmacro PutBack "Corvane.dll" $aside_server
+  ; The folder cannot go while it is the working directory.
+  SetOutPath "$TEMP"
+  !insertmacro RemoveFolders "$INSTDIR" $created_folder
+  ; A failed registration takes the class with it: the earlier server registers it again.
+  ${If} $registering == 1
+  ${AndIf} $earlier != ""
+    Push $earlier
+    Call ModuleFolder
+    !insertmacro RunRegsvr32 '/s "$modules\Corvane.dll"'
+  ${EndIf}
+  Call Fail
 SectionEnd
 
 Function un.onInit
@@ -316,13 +807,33 @@ Section "Uninstall"
   ReadRegStr $created_handlers HKLM "${UNINSTALL_KEY}" "CreatedHandlerKeys"
   ReadRegStr $created_approved HKLM "${UNINSTALL_KEY}" "CreatedApprovalKeys"
   ReadRegStr $created_uninstall HKLM "${UNINSTALL_KEY}" "CreatedUninstallKeys"
+  ; An installation made before these were recorded created its folder and wrote every key.
+  ClearErrors
+  ReadRegStr $created_folder HKLM "${UNINSTALL_KEY}" "CreatedFolder"
+  ${If} ${Errors}
+    StrCpy $created_folder $INSTDIR
+  ${EndIf}
+  ClearErrors
+  ReadRegDWORD $R6 HKLM "${UNINSTALL_KEY}" "RegisteredServerKeys"
+  ${If} ${Errors}
+    StrCpy $R6 ${ALL_SERVER_KEYS}
+  ${EndIf}
 
-  ; Unregistering first: the handler key must not outlive the class it names.
+  ; Unregistering first: the handler key must not outlive the class it names. What a missing or
+  ; broken Corvane.dll cannot take away goes by the record.
   ${If} ${FileExists} "$INSTDIR\Corvane.dll"
     DetailPrint "Unregistering Corvane.dll"
-    !insertmacro RunRegsvr32 '/u /s "$INSTDIR\Corvane.dll"'
+    Push $INSTDIR
+    Call un.ModuleFolder
+    !insertmacro RunRegsvr32 '/u /s "$modules\Corvane.dll"'
   ${EndIf}
-  !insertmacro RemoveInstallation "un."
+  !insertmacro ForEachServerKey DeleteServerKey
+  !insertmacro RemoveEntries
+
+  ; The folder cannot go while it is the working directory.
+  SetOutPath "$TEMP"
+  !insertmacro RemoveFiles "$INSTDIR"
+  !insertmacro RemoveFolders "$INSTDIR" $created_folder
   IfRebootFlag 0 +3
     DetailPrint "A program holds the handler: its files go at the next restart."
     MessageBox MB_OK|MB_ICONINFORMATION "${PRODUCT} was removed. A program still holds its handler; its files go when the computer is restarted." /SD IDOK

@@ -1,7 +1,8 @@
 // Upgrading and removing Corvane 2004 while a shell holds its handler: corvane-host.exe shows the
 // context menu, Corvane.dll loaded, while corvane-setup.exe /S or the uninstaller runs. Nothing of
 // the working installation goes before the new files are in place, the registration stays valid,
-// and the restart (wineboot -r) completes the job.
+// and the restart (wineboot -r) completes the job; a restart never takes a file that a later
+// installation put in place.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -71,6 +72,59 @@ std::string PendingOperations() {
   return operations;
 }
 
+// Marks the installed files as the earlier release's; data after the image does not hinder loading.
+void MarkAsEarlierRelease(const std::string& folder) {
+  for (const char* name : {"\\Corvane.dll", "\\Hash.dll"}) {
+    FILE* file = std::fopen((folder + name).c_str(), "ab");
+    ASSERT_NE(file, nullptr) << name;
+    std::fputs("earlier release", file);
+    std::fclose(file);
+  }
+}
+
+// Every name below the folder, with the folders' own.
+std::string Tree(const std::string& folder) {
+  std::string names = Listing(folder);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != "." && name != "..") {
+        names += " [" + name + ": " + Tree(folder + "\\" + name) + "]";
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  return names;
+}
+
+// The machine as an installer could change it: HKLM\Software (the classes root included) as
+// reg.exe exports it, and Program Files.
+std::string MachineState() {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string file = std::string(temp) + "corvane-machine.reg";
+  EXPECT_EQ(RunToEnd("C:\\windows\\system32\\reg.exe", {"export", "HKLM\\Software", file, "/y"}),
+            0);
+  const std::string state = Contents(file) + Tree("C:\\Program Files");
+  DeleteFileA(file.c_str());
+  return state;
+}
+
+// Whatever a run that was cut short left in the folder goes, with the folder.
+void RemoveLeftovers(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      DeleteFileA((folder + "\\" + found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
 void Restart() {
   ASSERT_EQ(RunToEnd("C:\\windows\\system32\\wineboot.exe", {"-r"}), 0);
 }
@@ -109,15 +163,9 @@ TEST(InstallerInUseTest, UpgradeAndRemovalWhileAShellHoldsTheHandlerFinishAtRest
   ASSERT_EQ(
       RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Managed", REG_SZ, "N", 2),
       ERROR_SUCCESS);
+  RemoveLeftovers(folder);
   ASSERT_EQ(RunToEnd(setup, {"/S"}), 0);
-  // Mark the installed files as the earlier release's; data after the image does not hinder
-  // loading.
-  for (const char* name : {"\\Corvane.dll", "\\Hash.dll"}) {
-    FILE* file = std::fopen((folder + name).c_str(), "ab");
-    ASSERT_NE(file, nullptr) << name;
-    std::fputs("earlier release", file);
-    std::fclose(file);
-  }
+  MarkAsEarlierRelease(folder);
   const std::string earlierServer = Contents(server);
 
   {
@@ -149,6 +197,52 @@ TEST(InstallerInUseTest, UpgradeAndRemovalWhileAShellHoldsTheHandlerFinishAtRest
   }
   Restart();
   EXPECT_EQ(Listing(folder), "(no folder)");
+}
+
+// Uninstalled while the handler is loaded, installed again before the restart: the restart
+// completes the removal of what the uninstaller left without touching the new installation.
+TEST(InstallerInUseTest, InstallingAgainBeforeTheRestartKeepsTheNewInstallation) {
+  const std::string bin = BinDir();
+  const std::string folder = InstallFolder();
+  const std::string setup = bin + "corvane-setup.exe";
+  ASSERT_EQ(
+      RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Managed", REG_SZ, "N", 2),
+      ERROR_SUCCESS);
+  ASSERT_EQ(Listing(folder), "(no folder)") << "left by an earlier test";
+  const std::string before = MachineState();
+  ASSERT_EQ(RunToEnd(setup, {"/S"}), 0);
+  MarkAsEarlierRelease(folder);
+  {
+    HeldHandler shell;
+    ASSERT_TRUE(shell.Holding());
+    EXPECT_EQ(RunCommandLine("\"" + folder + "\\Uninstall.exe\" /S _?=" + folder), 0);
+    EXPECT_EQ(RunToEnd(setup, {"/S"}), 0);
+  }
+  Restart();
+  EXPECT_TRUE(Contents(folder + "\\Corvane.dll") == Contents(bin + "Corvane.dll"));
+  EXPECT_TRUE(Contents(folder + "\\Hash.dll") == Contents(bin + "Hash.dll"));
+
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string file = std::string(temp) + "abc.txt";
+  FILE* abc = std::fopen(file.c_str(), "wb");
+  ASSERT_NE(abc, nullptr);
+  std::fputs("abc", abc);
+  std::fclose(abc);
+  ChildProcess host;
+  ASSERT_TRUE(host.Start(bin + "corvane-host.exe", {"--command", "md5", file}));
+  HWND results = WaitForCaption(host.Id(), "Corvane 2004 - 64-bit Edition", 1003);
+  ASSERT_NE(results, nullptr) << "no results window: " << host.Errors();
+  EXPECT_EQ(
+      TextOf(GetDlgItem(results, 1003)).rfind("900150983cd24fb0d6963f7d28e17f72    abc.txt", 0),
+      0u);
+  Press(results, IDOK);
+  EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();
+  DeleteFileA(file.c_str());
+
+  EXPECT_EQ(RunCommandLine("\"" + folder + "\\Uninstall.exe\" /S _?=" + folder), 0);
+  Restart();
+  EXPECT_TRUE(MachineState() == before) << "the registry or Program Files changed";
 }
 
 } // namespace

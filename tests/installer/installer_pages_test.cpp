@@ -1,4 +1,5 @@
-// The installer and the uninstaller with their pages, clicked through as a user would.
+// The installer and the uninstaller with their pages, clicked through as a user would, and the page
+// a failed installation ends on.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,9 @@ namespace corvane::test {
 namespace {
 
 constexpr DWORD kPageTime = 60000;
+constexpr int kBranding = 1028;
+constexpr int kStatusText = 1006;
+constexpr int kFolderEdit = 1019;
 
 std::string DefaultValue(HKEY root, const char* path) {
   char value[MAX_PATH] = {};
@@ -52,6 +56,26 @@ void ClickThrough(const std::string& caption, std::initializer_list<const char*>
   }
 }
 
+// The control with this id anywhere below the window (the wizard shows its pages as child dialogs).
+HWND Descendant(HWND window, int id) {
+  struct Search {
+    int id;
+    HWND found;
+  } search = {id, nullptr};
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM data) {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (GetDlgCtrlID(child) == s->id) {
+          s->found = child;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds) {
   const ULONGLONG deadline = GetTickCount64() + milliseconds;
   while (!done()) {
@@ -77,6 +101,10 @@ TEST(InstallerPagesTest, WizardInstallsAndTheUninstallWizardRemovesEverything) {
 
   ChildProcess setup;
   ASSERT_TRUE(setup.Start(BinDir() + "corvane-setup.exe", {}));
+  HWND wizard = WaitForCaption(setup.Id(), "Corvane 2004 - 64-bit Edition Setup", IDOK, kPageTime);
+  ASSERT_NE(wizard, nullptr);
+  EXPECT_EQ(TextOf(GetDlgItem(wizard, kBranding)).rfind("Corvane 2004 - 64-bit Edition", 0), 0u)
+      << TextOf(GetDlgItem(wizard, kBranding));
   ClickThrough("Corvane 2004 - 64-bit Edition Setup", {"&Next >", "&Install", "&Finish"});
   ASSERT_EQ(setup.Wait(kPageTime), 0);
 
@@ -98,6 +126,70 @@ TEST(InstallerPagesTest, WizardInstallsAndTheUninstallWizardRemovesEverything) {
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}"));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE,
                          "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvane 2004"));
+}
+
+// An earlier installation elsewhere than the default: the directory page offers its folder. A
+// server that cannot register fails the upgrade: the box says why and that the earlier
+// installation was kept, the page's status says it in one line, and the earlier one still works.
+TEST(InstallerPagesTest, AFailedUpgradeOffersTheEarlierFolderAndKeepsItsInstallation) {
+  const std::string caption = "Corvane 2004 - 64-bit Edition Setup";
+  const std::string earlier = "C:\\Apps\\Corvane";
+  ASSERT_EQ(RunCommandLine("\"" + BinDir() + "corvane-setup.exe\" /S /D=" + earlier), 0);
+
+  ChildProcess setup;
+  ASSERT_TRUE(setup.Start(BinDir() + "corvane-setup-failing.exe", {}));
+  ClickThrough(caption, {"&Next >"});
+  HWND folder = nullptr;
+  EXPECT_NE(WaitForWindow(
+                setup.Id(),
+                [&](HWND window) {
+                  folder = Descendant(window, kFolderEdit);
+                  return folder != nullptr && TextOf(folder) == earlier;
+                },
+                kPageTime),
+            nullptr)
+      << (folder != nullptr ? TextOf(folder) : "no directory page");
+  ClickThrough(caption, {"&Install"});
+  HWND box = WaitForWindow(
+      setup.Id(),
+      [&](HWND window) {
+        return TextOf(window) == caption && TextOf(GetDlgItem(window, IDOK)) == "OK";
+      },
+      kPageTime);
+  ASSERT_NE(box, nullptr) << "no message box";
+  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)),
+            "Corvane.dll could not be registered (DllRegisterServer failed).\r\n"
+            "The earlier installation in " +
+                earlier + " was left as it was.");
+  Press(box, IDOK);
+  // The caption may carry the page's subtitle after the product's.
+  HWND status = nullptr;
+  HWND wizard = WaitForWindow(
+      setup.Id(),
+      [&](HWND window) {
+        status = Descendant(window, kStatusText);
+        return TextOf(window).rfind(caption, 0) == 0 && status != nullptr &&
+               TextOf(status) == "Setup failed; the earlier installation was kept.";
+      },
+      kPageTime);
+  EXPECT_NE(wizard, nullptr) << (status != nullptr ? TextOf(status) : "no status text");
+  ASSERT_NE(wizard, nullptr);
+  // Only Cancel is left to close it.
+  HWND cancel = GetDlgItem(wizard, IDCANCEL);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(cancel) != FALSE; }, kPageTime));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(wizard, IDOK)));
+  Press(wizard, IDCANCEL);
+  EXPECT_EQ(setup.Wait(kPageTime), 2);
+
+  EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT,
+                         "CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}\\InprocServer32"),
+            earlier + "\\Corvane.dll");
+  EXPECT_EQ(DefaultValue(HKEY_LOCAL_MACHINE, "Software\\Corvane 2004"), earlier + "\\Hash.dll");
+  EXPECT_EQ(GetFileAttributesA((earlier + "\\Corvane.dll.new").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(RunCommandLine("\"" + earlier + "\\Uninstall.exe\" /S"), 0);
+  EXPECT_TRUE(WaitUntil([] { return GetFileAttributesA("C:\\Apps") == INVALID_FILE_ATTRIBUTES; },
+                        kPageTime))
+      << "C:\\Apps is still there";
 }
 
 } // namespace

@@ -3,84 +3,14 @@
 # server, the handler for every file, the shell's approval and the uninstall entry; Uninstall.exe /S
 # then leaves the registry and Program Files exactly as before. A server whose DllRegisterServer
 # fails makes the installer stop with exit code 2 and leave nothing behind either.
-#   installer_round_trip_test.sh BUILD_DIR MAKENSIS NSI FAILING_SERVER_DLL
+#   installer_round_trip_test.sh BUILD_DIR FAILING_SETUP
 set -uo pipefail
 
-build_dir=$(cd "$1" && pwd)
-makensis=$2
-nsi=$3
-failing_server=$4
-bin=$build_dir/bin
-work=$build_dir/installer-test
-root=$(cd "$(dirname "$0")/../.." && pwd)
-
-failures=0
-check() {
-  local what=$1
-  shift
-  if "$@"; then
-    echo "ok: $what"
-  else
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
-
-mkdir -p "$work"
-rm -f "$work"/*.txt "$work"/*.files "$work"/*.diff
-# shellcheck source=tools/wine-session.sh
-. "$root/tools/wine-session.sh"
-corvane_wine_session "$work/wineprefix" || exit 2
-trap corvane_end_wine_session EXIT
-wine=$corvane_wine
-program_files=$WINEPREFIX/drive_c/Program\ Files
-installed=$program_files/Corvane\ 2004
-
-# The machine's state as the installer could change it: the whole registry as Wine keeps it on disk
-# (written when the server ends) and the program folders. Write times are not state, and neither is
-# the device-class tree, which Wine's display driver rewrites in every session, nor the console
-# window's settings, which Wine writes when a console program first runs, sooner or later by load.
-snapshot() {
-  local name=$1 hive
-  "$corvane_wineserver" -k >/dev/null 2>&1
-  "$corvane_wineserver" -w
-  : >"$work/$name.txt"
-  for hive in system user; do
-    sed -E 's/^(\[.*\]) [0-9]+$/\1/; /^#time=/d' "$WINEPREFIX/$hive.reg" |
-      awk '/^\[/ { skip = index($0, "[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\") == 1 ||
-                          $0 == "[Console]" || index($0, "[Console\\\\") == 1 }
-           !skip' >>"$work/$name.txt" || return 1
-  done
-  (cd "$WINEPREFIX/drive_c" && find "Program Files" "Program Files (x86)" | sort) >"$work/$name.files"
-}
-
-# The values of one key (named with single backslashes) in a snapshot.
-key_block() {
-  local key=${2//\\/\\\\}
-  KEY="[$key]" awk '$0 == ENVIRON["KEY"] { found = 1; next } found && /^\[/ { exit } found && NF { print }' "$1"
-}
-
-has_line() {
-  key_block "$1" "$2" | grep -qxF -- "$3"
-}
-
-# Ends the session and starts a new one, as a reboot would: Wine then carries out pending file
-# operations, such as the removal of the uninstaller's temporary copy, and settles a new prefix.
-restart_wine() {
-  "$corvane_wineserver" -k >/dev/null 2>&1
-  "$corvane_wineserver" -w
-  "$wine" cmd /c exit >/dev/null 2>&1
-}
-
-# same_as_before SNAPSHOT [BASELINE]
-same_as_before() {
-  local baseline=${2:-before}
-  diff -u "$work/$baseline.txt" "$work/$1.txt" >"$work/$1.diff" &&
-    diff -u "$work/$baseline.files" "$work/$1.files" >>"$work/$1.diff" || {
-    head -n 40 "$work/$1.diff"
-    return 1
-  }
-}
+failing_setup=$2
+bin=$(cd "$1" && pwd)/bin
+# shellcheck source=tests/installer/installer_snapshot.sh
+. "$(dirname "$0")/installer_snapshot.sh"
+installer_session "$(cd "$1" && pwd)/installer-test"
 
 clsid='{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}'
 # The machine hive names its keys relative to HKLM.
@@ -98,7 +28,6 @@ snapshot before || {
 
 "$wine" "$bin/corvane-setup.exe" /S
 status=$?
-"$corvane_wineserver" -w
 check "silent install exits with 0" [ $status -eq 0 ]
 check "Corvane.dll is installed unchanged" cmp -s "$bin/Corvane.dll" "$installed/Corvane.dll"
 check "Hash.dll is installed unchanged" cmp -s "$bin/Hash.dll" "$installed/Hash.dll"
@@ -134,15 +63,8 @@ snapshot uninstalled
 check "after uninstalling, the registry and Program Files are as before the install" \
   same_as_before uninstalled
 
-failing_setup=$work/corvane-setup-failing.exe
-"$makensis" -V1 -DCORVANE_DLL="$failing_server" -DHASH_DLL="$bin/Hash.dll" \
-  -DOUTFILE="$failing_setup" "$nsi" >/dev/null || {
-  echo "FAILED: makensis could not build the installer with a failing server"
-  exit 1
-}
 "$wine" "$failing_setup" /S
 status=$?
-"$corvane_wineserver" -w
 check "a failing DllRegisterServer stops the silent install with exit code 2" [ $status -eq 2 ]
 restart_wine
 snapshot rolled_back
@@ -156,7 +78,6 @@ restart_wine
 snapshot bare
 "$wine" "$bin/corvane-setup.exe" /S
 status=$?
-"$corvane_wineserver" -w
 check "silent install on a machine without the handler's parent keys exits with 0" [ $status -eq 0 ]
 "$wine" "$installed/Uninstall.exe" /S
 "$corvane_wineserver" -w
