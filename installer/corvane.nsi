@@ -25,6 +25,9 @@
 !endif
 Target ${STUB_TARGET}
 
+; The same commit gives the same installer: the packed files keep no build time.
+SetDateSave off
+
 !include LogicLib.nsh
 !include MUI2.nsh
 !include x64.nsh
