@@ -3,6 +3,26 @@
 # debuggers through the file's debug link.
 find_program(CORVANE_OBJCOPY NAMES ${CORVANE_MINGW_PREFIX}-objcopy objcopy REQUIRED)
 
+# Given a certificate, every shipped file is Authenticode-signed (tools/sign.sh): these three once
+# stripped, the uninstaller and the installer by makensis. The password is read from the build's
+# environment (CORVANE_SIGNING_PASSWORD), never stored here.
+set(CORVANE_SIGNING_PFX "" CACHE FILEPATH
+    "PKCS#12 file that signs every shipped file; its password in CORVANE_SIGNING_PASSWORD at build time")
+set(CORVANE_SIGNING_TIMESTAMP_URL "" CACHE STRING "RFC 3161 time-stamp server for the signatures")
+set(CORVANE_SIGN_COMMAND "")
+if(CORVANE_SIGNING_PFX)
+  if(NOT EXISTS "${CORVANE_SIGNING_PFX}" OR IS_DIRECTORY "${CORVANE_SIGNING_PFX}")
+    message(FATAL_ERROR "CORVANE_SIGNING_PFX: the certificate ${CORVANE_SIGNING_PFX} does not exist")
+  endif()
+  find_program(CORVANE_OSSLSIGNCODE osslsigncode)
+  if(NOT CORVANE_OSSLSIGNCODE)
+    message(FATAL_ERROR "CORVANE_SIGNING_PFX: signing needs osslsigncode (tools/setup.sh installs it)")
+  endif()
+  set(CORVANE_SIGN_COMMAND ${CMAKE_COMMAND} -E env CORVANE_SIGNING_PFX=${CORVANE_SIGNING_PFX}
+      CORVANE_SIGNING_TIMESTAMP_URL=${CORVANE_SIGNING_TIMESTAMP_URL})
+  set(CORVANE_SIGN_DEPENDS ${CORVANE_SIGNING_PFX} ${CMAKE_SOURCE_DIR}/tools/sign.sh)
+endif()
+
 # corvane_ship(<target> <file description>)
 function(corvane_ship target description)
   get_target_property(type ${target} TYPE)
@@ -26,9 +46,16 @@ function(corvane_ship target description)
   # objcopy stamps the PE header with the time of day unless SOURCE_DATE_EPOCH says otherwise; 0
   # keeps the stamp the linker left (--no-insert-timestamp), so that builds compare equal.
   set(objcopy ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CORVANE_OBJCOPY})
+  set(sign "")
+  if(CORVANE_SIGN_COMMAND)
+    set(sign COMMAND ${CORVANE_SIGN_COMMAND} ${CMAKE_SOURCE_DIR}/tools/sign.sh ${file})
+    # Signed again with a new certificate.
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${CORVANE_SIGN_DEPENDS})
+  endif()
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${objcopy} --only-keep-debug ${file} ${file}.debug
     COMMAND ${objcopy} --strip-all --add-gnu-debuglink=${file}.debug ${file}
+    ${sign}
     VERBATIM)
 endfunction()
 
