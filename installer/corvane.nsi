@@ -1,7 +1,8 @@
 ; corvane-setup.exe: per-machine installer of Corvane 2004 - 64-bit Edition.
 ;
 ; makensis -DCORVANE_DLL=<Corvane.dll> -DHASH_DLL=<Hash.dll> -DOUTFILE=<setup.exe>
-;          [-DVERSION=x.y.z] [-DSTUB_TARGET=amd64-unicode|x86-ansi] corvane.nsi
+;          [-DVERSION=x.y.z] [-DSTUB_TARGET=amd64-unicode|x86-ansi]
+;          [-DSIGN_SCRIPT=<tools/sign.sh, its certificate in the environment>] corvane.nsi
 ;
 ; The installer writes what the two DLLs leave to their installation: the registry value that names
 ; the hash module, the context-menu handler key for every file and the shell's approval of the class.
@@ -35,6 +36,14 @@
   !define STUB_TARGET amd64-unicode
 !endif
 Target ${STUB_TARGET}
+
+; The same commit gives the same installer: the packed files keep no build time.
+SetDateSave off
+; A signed build has the uninstaller signed before it is packed, then the installer itself.
+!ifdef SIGN_SCRIPT
+  !uninstfinalize '"${SIGN_SCRIPT}" "%1"' = 0
+  !finalize '"${SIGN_SCRIPT}" "%1"' = 0
+!endif
 
 !include FileFunc.nsh
 !include LogicLib.nsh

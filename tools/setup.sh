@@ -11,6 +11,7 @@ packages=(
   wine64 libwine-dev fonts-wine                    # Windows run time and its fonts; IDL files for widl
   xvfb imagemagick                                 # virtual display and screenshots
   nsis                                             # corvane-setup.exe
+  osslsigncode                                     # Authenticode signatures of a signed build
 )
 # File names in other ANSI code pages: the locales of the Russian, Japanese and Chinese Wine tests.
 packages+=(locales)
