@@ -12,9 +12,9 @@ packages=(
   xvfb imagemagick                                 # virtual display and screenshots
   nsis                                             # corvane-setup.exe
   osslsigncode                                     # Authenticode signatures of a signed build
+  locales                                          # Russian, Japanese and Chinese systems in Wine
 )
-# File names in other ANSI code pages: the locales of the Russian, Japanese and Chinese Wine tests.
-packages+=(locales)
+# The Wine tests of file names in other ANSI code pages run in these locales.
 locales=(ru_RU ja_JP zh_CN)
 
 missing=()
