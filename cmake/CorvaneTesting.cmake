@@ -42,12 +42,13 @@ function(corvane_wine_prefix session out)
   endif()
 endfunction()
 
-# corvane_wine_test(<test> [SESSION name | OWN_SESSION prefix]): the test runs in the Wine session
-# of the prefix named (default: the build's own prefix) and fails when that session is not up. A
+# corvane_wine_test(<test> [SESSION name [DPI dpi] | OWN_SESSION prefix]): the test runs in the Wine
+# session of the prefix named (default: the build's own prefix) and fails when that session is not
+# up. A session named first with a DPI gets that display DPI (default: 96, that is 100 %). A
 # test with a session of its own in the prefix given (a script that restarts Wine) finds the prefix
 # to copy in CORVANE_WINE_TEMPLATE; whatever it leaves running is stopped after it.
 function(corvane_wine_test test)
-  cmake_parse_arguments(W "" "SESSION;OWN_SESSION" "" ${ARGN})
+  cmake_parse_arguments(W "" "SESSION;OWN_SESSION;DPI" "" ${ARGN})
   set_property(TEST ${test} APPEND PROPERTY LABELS wine)
   if(W_OWN_SESSION)
     add_test(NAME wine_session_${test}_stop
@@ -73,7 +74,8 @@ function(corvane_wine_test test)
                                    $<TARGET_FILE:desktop-keeper>)
     set_tests_properties(${start} PROPERTIES
       FIXTURES_SETUP wine_session_${W_SESSION} FIXTURES_REQUIRED wine_template
-      ENVIRONMENT CORVANE_WINE_TEMPLATE=${CORVANE_WINE_TEMPLATE} TIMEOUT 600 LABELS wine)
+      ENVIRONMENT "CORVANE_WINE_TEMPLATE=${CORVANE_WINE_TEMPLATE};CORVANE_WINE_DPI=${W_DPI}"
+      TIMEOUT 600 LABELS wine)
     add_test(NAME ${stop} COMMAND bash ${CORVANE_WINE_SESSION_SCRIPT} stop ${prefix})
     set_tests_properties(${stop} PROPERTIES
       FIXTURES_CLEANUP wine_session_${W_SESSION} TIMEOUT 120 LABELS wine)
