@@ -133,9 +133,19 @@ void ExpectLayoutFollowsContent(HWND results, const MessageRecorder& recorder) {
     longest = std::max(longest, static_cast<int>(line.size()));
   }
   int width = std::max(300, std::min(600, maxCharWidth * longest / 2));
-  int height = std::min(300, static_cast<int>(request.bottom - request.top));
+  const int linesHeight = std::min(300, static_cast<int>(request.bottom - request.top));
+  int height = linesHeight;
   width += ::GetSystemMetrics(SM_CXVSCROLL);
   height += ::GetSystemMetrics(SM_CYHSCROLL);
+  // A line wider than the widest view: below the bar's height the view also gets what its border
+  // takes, so that the lines, which start at the request's top, lie wholly above the bar.
+  if ((::GetWindowLongA(view, GWL_STYLE) & WS_HSCROLL) != 0) {
+    RECT outer{}, client{};
+    ::GetWindowRect(view, &outer);
+    ::GetClientRect(view, &client);
+    height = std::max(height, static_cast<int>(request.top) + linesHeight +
+                                  static_cast<int>(outer.bottom - outer.top - client.bottom));
+  }
 
   RECT window{};
   ::GetWindowRect(results, &window);
