@@ -16,6 +16,7 @@ if [ "${1:-}" = --every ]; then
 fi
 build=${1:-build/windows}
 [ -f "$build/build.ninja" ] || cmake --preset windows -B "$build" >/dev/null
+build=$(cd "$build" && pwd)
 cmake --build "$build" --target hash_screenshots Hash desktop-keeper wine_template_prefix
 
 shots=$(mktemp -d)

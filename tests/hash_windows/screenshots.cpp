@@ -139,5 +139,5 @@ int Main(int argc, char** argv) {
 } // namespace corvane::test
 
 int main(int argc, char** argv) {
-  return corvane::Main(argc, argv);
+  return corvane::test::Main(argc, argv);
 }
