@@ -127,4 +127,28 @@ TEST(ResultsAtDisplayScale, LongNameStaysAboveTheScrollBar) {
   }
 }
 
+TEST(ResultsAtDisplayScale, MovedToAnotherDisplayItTakesThePlaceGivenAndLaysItselfOutAgain) {
+  EXPECT_TRUE(MakeThreadPerMonitorDpiAware());
+  TempFolder folder;
+  const std::string path = folder.Write("notes.txt", "notes");
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  RECT before{}, after{};
+  module.Run(path.c_str(), 0, [&](DWORD thread) {
+    HWND results = WaitForDialog(thread, kProductTitle);
+    ASSERT_NE(results, nullptr);
+    ::GetWindowRect(results, &before);
+    // The size the system suggests is the old one scaled; the window sizes itself anew.
+    RECT suggested{40, 50, 40 + 2 * (before.right - before.left), 50 + 3};
+    const WPARAM dpi = MAKEWPARAM(ExpectedDpi(), ExpectedDpi());
+    ::SendMessageA(results, WM_DPICHANGED, dpi, reinterpret_cast<LPARAM>(&suggested));
+    ::GetWindowRect(results, &after);
+    Click(results, IDOK);
+  });
+  EXPECT_EQ(after.left, 40);
+  EXPECT_EQ(after.top, 50);
+  EXPECT_EQ(after.right - after.left, before.right - before.left);
+  EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+}
+
 } // namespace corvane::test
