@@ -148,13 +148,6 @@ TEST(ResultsLayout, LongestLineIsCountedInBytesWithoutTrailingSpace) {
   EXPECT_EQ(longest("abcdefgh   \r\n"), 8);
 }
 
-TEST(ResultsLayout, ScalingRoundsToTheNearestPixel) {
-  EXPECT_EQ(ScaleToDpi(15, 96), 15);
-  EXPECT_EQ(ScaleToDpi(15, 120), 19);
-  EXPECT_EQ(ScaleToDpi(15, 144), 23);
-  EXPECT_EQ(ScaleToDpi(300, 192), 600);
-}
-
 } // namespace
 
 } // namespace corvane
