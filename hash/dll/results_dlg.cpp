@@ -47,16 +47,17 @@ int NonClientHeight(HWND window) {
   return (outer.bottom - outer.top) - (client.bottom - client.top);
 }
 
-// How much wider the view's lines are drawn than its client area shows them. A hidden bar keeps
-// the page it had when it was last shown.
-int HorizontalShortfall(HWND view) {
-  if ((::GetWindowLongPtrA(view, GWL_STYLE) & WS_HSCROLL) == 0) {
+// How much wider the view's lines are drawn than its client area shows them. Resized while it
+// reports its size, the view keeps its bar as it was until it is told to format anew.
+int HorizontalShortfall(CRichEditCtrl& view) {
+  view.SendMessageA(EM_SETRECT, 0, 0);
+  if ((::GetWindowLongPtrA(view.m_hWnd, GWL_STYLE) & WS_HSCROLL) == 0) {
     return 0;
   }
   SCROLLINFO info{};
   info.cbSize = sizeof info;
   info.fMask = SIF_RANGE | SIF_PAGE;
-  if (!::GetScrollInfo(view, SB_HORZ, &info)) {
+  if (!::GetScrollInfo(view.m_hWnd, SB_HORZ, &info)) {
     return 0;
   }
   return std::max(0, (info.nMax - info.nMin + 1) - static_cast<int>(info.nPage));
@@ -102,7 +103,9 @@ BOOL CResultsDlg::OnInitDialog() {
   if (m_strReport.GetLength() > m_richEdit.GetLimitText()) {
     m_richEdit.LimitText(m_strReport.GetLength());
   }
+  m_bReportLoaded = false;
   m_richEdit.StreamIn(SF_RTF, stream);
+  m_bReportLoaded = true;
   notice.DestroyWindow();
 
   m_richEdit.RequestResize();
@@ -235,11 +238,15 @@ void CResultsDlg::OnRequestResize(NMHDR* header, LRESULT* result) {
   // does not fit, the scroll bar gets room of its own below the lines.
   ResultsLayout layout = LayOutResults(metrics);
   ApplyLayout(layout);
-  metrics.widthShortfall = HorizontalShortfall(m_richEdit.m_hWnd);
+  if (!m_bReportLoaded) {
+    *result = 0;
+    return;
+  }
+  metrics.widthShortfall = HorizontalShortfall(m_richEdit);
   if (metrics.widthShortfall > 0) {
     layout = LayOutResults(metrics);
     ApplyLayout(layout);
-    if (HorizontalShortfall(m_richEdit.m_hWnd) > 0) {
+    if (HorizontalShortfall(m_richEdit) > 0) {
       RECT client{};
       ::GetClientRect(m_richEdit.m_hWnd, &client);
       // The request is in the view's client coordinates: its lines start below a top margin.
@@ -256,8 +263,6 @@ void CResultsDlg::ApplyLayout(const ResultsLayout& layout) {
   SetWindowPos(nullptr, 0, 0, layout.windowWidth, layout.windowHeight, SWP_NOMOVE);
   m_richEdit.SetWindowPos(nullptr, layout.viewLeft, layout.viewTop, layout.viewWidth,
                           layout.viewHeight, SWP_NOZORDER);
-  // Resized while it reports its size, the view would keep its scroll bars as they were.
-  m_richEdit.SendMessageA(EM_SETRECT, 0, 0);
   CButton* buttons[] = {&m_okButton, &m_saveButton, &m_copyButton};
   for (int i = 0; i < 3; ++i) {
     buttons[i]->SetWindowPos(nullptr, layout.buttonLeft[i], layout.buttonTop, 0, 0,

@@ -37,6 +37,9 @@ protected:
 
 private:
   void ApplyLayout(const ResultsLayout& layout);
+
+  // The view has its whole report: only then is it worth asking how wide its lines are drawn.
+  bool m_bReportLoaded = false;
   // Hands the view successive pieces of the report in place, as large as it asks for.
   static DWORD CALLBACK StreamInCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count,
                                          LONG* delivered);

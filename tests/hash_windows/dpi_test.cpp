@@ -133,22 +133,32 @@ TEST(ResultsAtDisplayScale, MovedToAnotherDisplayItTakesThePlaceGivenAndLaysItse
   const std::string path = folder.Write("notes.txt", "notes");
   HashModule module;
   ASSERT_TRUE(module.Loaded());
-  RECT before{}, after{};
+  RECT first{}, second{};
+  bool scrolls = true;
   module.Run(path.c_str(), 0, [&](DWORD thread) {
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    ::GetWindowRect(results, &before);
-    // The size the system suggests is the old one scaled; the window sizes itself anew.
-    RECT suggested{40, 50, 40 + 2 * (before.right - before.left), 50 + 3};
+    // Its one line fits the view at 100 %.
+    scrolls = (::GetWindowLongA(::GetDlgItem(results, kViewId), GWL_STYLE) & WS_HSCROLL) != 0;
+    // The system suggests the old size scaled; the window sizes itself anew wherever it is put.
     const WPARAM dpi = MAKEWPARAM(ExpectedDpi(), ExpectedDpi());
+    RECT suggested{40, 50, 3040, 53};
     ::SendMessageA(results, WM_DPICHANGED, dpi, reinterpret_cast<LPARAM>(&suggested));
-    ::GetWindowRect(results, &after);
+    ::GetWindowRect(results, &first);
+    suggested = RECT{60, 70, 61, 71};
+    ::SendMessageA(results, WM_DPICHANGED, dpi, reinterpret_cast<LPARAM>(&suggested));
+    ::GetWindowRect(results, &second);
     Click(results, IDOK);
   });
-  EXPECT_EQ(after.left, 40);
-  EXPECT_EQ(after.top, 50);
-  EXPECT_EQ(after.right - after.left, before.right - before.left);
-  EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+  EXPECT_FALSE(scrolls);
+  EXPECT_EQ(first.left, 40);
+  EXPECT_EQ(first.top, 50);
+  EXPECT_LT(first.right - first.left, 3000);
+  EXPECT_GT(first.bottom - first.top, 3);
+  EXPECT_EQ(second.left, 60);
+  EXPECT_EQ(second.top, 70);
+  EXPECT_EQ(second.right - second.left, first.right - first.left);
+  EXPECT_EQ(second.bottom - second.top, first.bottom - first.top);
 }
 
 } // namespace corvane::test
