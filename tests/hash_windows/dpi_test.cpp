@@ -42,6 +42,16 @@ struct ResultsFigures {
   int clientHeight = 0;
 };
 
+// The results window as the user sees it: painted by its own thread, whatever the view leaves to
+// its first painting done.
+HWND WaitForPaintedResults(DWORD thread) {
+  HWND results = WaitForDialog(thread, kProductTitle);
+  if (results != nullptr) {
+    ::RedrawWindow(results, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  }
+  return results;
+}
+
 // Runs MD5 over the named files and measures the results window as the user sees it.
 ResultsFigures MeasureResults(const std::vector<std::string>& names) {
   EXPECT_TRUE(MakeThreadPerMonitorDpiAware());
@@ -55,7 +65,7 @@ ResultsFigures MeasureResults(const std::vector<std::string>& names) {
   MessageRecorder recorder;
   ResultsFigures figures;
   module.Run(list.c_str(), 0, [&](DWORD thread) {
-    HWND results = WaitForDialog(thread, kProductTitle);
+    HWND results = WaitForPaintedResults(thread);
     ASSERT_NE(results, nullptr);
     HWND view = ::GetDlgItem(results, kViewId);
     SCROLLINFO info{};
@@ -136,7 +146,7 @@ TEST(ResultsAtDisplayScale, MovedToAnotherDisplayItTakesThePlaceGivenAndLaysItse
   RECT first{}, second{};
   bool scrolls = true;
   module.Run(path.c_str(), 0, [&](DWORD thread) {
-    HWND results = WaitForDialog(thread, kProductTitle);
+    HWND results = WaitForPaintedResults(thread);
     ASSERT_NE(results, nullptr);
     // Its one line fits the view at 100 %.
     scrolls = (::GetWindowLongA(::GetDlgItem(results, kViewId), GWL_STYLE) & WS_HSCROLL) != 0;
