@@ -42,14 +42,15 @@ function(corvane_wine_prefix session out)
   endif()
 endfunction()
 
-# corvane_wine_test(<test> [SESSION name [LOCALE locale] | OWN_SESSION prefix]): the test runs in
-# the Wine session of the prefix named (default: the build's own prefix) and fails when that
+# corvane_wine_test(<test> [SESSION name [LOCALE locale] [DPI dpi] | OWN_SESSION prefix]): the test
+# runs in the Wine session of the prefix named (default: the build's own prefix) and fails when that
 # session is not up. A test with a session of its own in the prefix given (a script that restarts
 # Wine) finds the prefix to copy in CORVANE_WINE_TEMPLATE; whatever it leaves running is stopped
 # after it. A session with a LOCALE (ru_RU.UTF-8: a Russian system, ANSI code page 1251) is started
-# and runs its tests in that locale; Wine's own windows then speak its language.
+# and runs its tests in that locale; Wine's own windows then speak its language. A session named
+# first with a DPI gets that display DPI (default: 96, that is 100 %).
 function(corvane_wine_test test)
-  cmake_parse_arguments(W "" "SESSION;OWN_SESSION;LOCALE" "" ${ARGN})
+  cmake_parse_arguments(W "" "SESSION;OWN_SESSION;LOCALE;DPI" "" ${ARGN})
   set_property(TEST ${test} APPEND PROPERTY LABELS wine)
   if(W_OWN_SESSION)
     add_test(NAME wine_session_${test}_stop
@@ -79,7 +80,8 @@ function(corvane_wine_test test)
                                    $<TARGET_FILE:desktop-keeper>)
     set_tests_properties(${start} PROPERTIES
       FIXTURES_SETUP wine_session_${W_SESSION} FIXTURES_REQUIRED wine_template
-      ENVIRONMENT CORVANE_WINE_TEMPLATE=${CORVANE_WINE_TEMPLATE} TIMEOUT 600 LABELS wine)
+      ENVIRONMENT "CORVANE_WINE_TEMPLATE=${CORVANE_WINE_TEMPLATE};CORVANE_WINE_DPI=${W_DPI}"
+      TIMEOUT 600 LABELS wine)
     set_property(TEST ${start} APPEND PROPERTY ENVIRONMENT ${locale_environment})
     add_test(NAME ${stop} COMMAND bash ${CORVANE_WINE_SESSION_SCRIPT} stop ${prefix})
     set_tests_properties(${stop} PROPERTIES

@@ -90,6 +90,10 @@ BOOL CDialog::OnNotify(WPARAM, LPARAM, LRESULT*) {
   return FALSE;
 }
 
+BOOL CDialog::OnDpiChanged(UINT, const RECT&) {
+  return FALSE;
+}
+
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
   CDialog* dialog = nullptr;
   if (message == WM_INITDIALOG) {
@@ -126,6 +130,11 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
     return TRUE;
   }
+  case WM_DPICHANGED:
+    if (lParam == 0) {
+      return FALSE;
+    }
+    return OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
   case WM_NCDESTROY:
     ::SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
     m_hWnd = nullptr;

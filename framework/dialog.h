@@ -38,6 +38,8 @@ protected:
   virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
   // WM_NOTIFY: TRUE when handled, with the notification's result in *result.
   virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
+  // WM_DPICHANGED: the window moved to a display of another scale. TRUE when handled.
+  virtual BOOL OnDpiChanged(UINT dpi, const RECT& suggested);
 
 private:
   static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

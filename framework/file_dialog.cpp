@@ -40,7 +40,16 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const char* defaultExt, const char
 }
 
 INT_PTR CFileDialog::DoModal() {
+  // Given no parent, the thread's active window owns the dialog: the system keeps it disabled
+  // while the dialog is open, so it can neither open a second dialog nor end beneath this one.
+  const bool ownerChosen = m_ofn.hwndOwner == nullptr;
+  if (ownerChosen) {
+    m_ofn.hwndOwner = ::GetActiveWindow();
+  }
   BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
+  if (ownerChosen) {
+    m_ofn.hwndOwner = nullptr;
+  }
   return chosen ? IDOK : IDCANCEL;
 }
 

@@ -16,6 +16,7 @@ namespace corvane {
 class CFileDialog {
 public:
   // filter: pairs of description and pattern, each ended by '|', the list by a further '|'.
+  // Without a parent the dialog is owned by the thread's active window when it opens.
   CFileDialog(BOOL openFileDialog, const char* defaultExt = nullptr, const char* fileName = nullptr,
               DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, const char* filter = nullptr,
               CWnd* parent = nullptr);

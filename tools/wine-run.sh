@@ -5,7 +5,8 @@
 # session when one is up (tools/wine-session.sh; ctest starts one per prefix before the tests).
 # A test that belongs to a session (CORVANE_WINE_SESSION=required) fails when it is not up.
 # Otherwise, with a DISPLAY the program simply runs on it; without one it gets a session of its
-# own for the length of its run (BUILD_DIR/bin/desktop-keeper.exe must be built).
+# own for the length of its run (BUILD_DIR/bin/desktop-keeper.exe must be built). With
+# CORVANE_WINE_DPI, a prefix it prepares gets that display DPI (tools/wine-session.sh).
 set -uo pipefail
 
 build_dir=$(cd "$1" && pwd) || exit 2
@@ -30,7 +31,7 @@ if [ "${CORVANE_WINE_SESSION:-}" = required ]; then
   exit 2
 fi
 if [ -n "${DISPLAY:-}" ]; then
-  corvane_wine_session "$prefix" && corvane_unmanaged_windows || exit 2
+  corvane_wine_session "$prefix" && corvane_unmanaged_windows && corvane_wine_dpi || exit 2
   exec "$corvane_wine" "$@"
 fi
 

@@ -8,6 +8,8 @@
 #   wine-session.sh stop PREFIX           ends the session and its display
 #   wine-session.sh template PREFIX       makes a ready prefix for others to copy, with no session
 #
+# With CORVANE_WINE_DPI set, start gives the prefix that display DPI (120 is 125 %, 144 is 150 %).
+#
 # The session's own output goes to PREFIX.state/session.log, never to whoever started it: Wine's
 # daemons keep the standard output and error they were started with, and a test runner waits for
 # a test's output to close. Programs run in the session through tools/wine-run.sh.
@@ -103,6 +105,20 @@ corvane_unmanaged_windows() {
   corvane_wine_quietly reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f || return 2
   corvane_stop_wine
   touch "$WINEPREFIX/.corvane-unmanaged"
+}
+
+# Wine takes the DPI from the registry when its server starts; the value reaches the prefix's
+# files when the server ends.
+corvane_wine_dpi() {
+  local dpi=${CORVANE_WINE_DPI:-}
+  [ -n "$dpi" ] || return 0
+  [ -f "$WINEPREFIX/.corvane-dpi-$dpi" ] && return 0
+  corvane_wine_quietly reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f &&
+    corvane_wine_quietly reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi" /f ||
+    return 2
+  corvane_stop_wine
+  rm -f "$WINEPREFIX"/.corvane-dpi-*
+  touch "$WINEPREFIX/.corvane-dpi-$dpi"
 }
 
 corvane_wine_session() {
@@ -201,7 +217,7 @@ corvane_session_main() {
   start)
     local keeper=${3:?desktop-keeper.exe}
     corvane_session_stop "$prefix"
-    corvane_wine_session "$prefix" && corvane_unmanaged_windows || {
+    corvane_wine_session "$prefix" && corvane_unmanaged_windows && corvane_wine_dpi || {
       corvane_session_stop "$prefix"
       return 2
     }

@@ -3,9 +3,11 @@
 #include "common/scoped_file.h"
 #include "framework/file_dialog.h"
 #include "hash/dll/formatting_dlg.h"
+#include "hash/dll/window_dpi.h"
 #include "resources/hash_resource.h"
 #include "win32/scoped.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -37,8 +39,28 @@ const char* AlgorithmWord(HashMode mode) {
   }
 }
 
-bool IsTrailingSpace(char ch) {
-  return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+// Caption, borders and whatever scroll bars the window shows.
+int NonClientHeight(HWND window) {
+  RECT outer{}, client{};
+  ::GetWindowRect(window, &outer);
+  ::GetClientRect(window, &client);
+  return (outer.bottom - outer.top) - (client.bottom - client.top);
+}
+
+// How much wider the view's lines are drawn than its client area shows them. Resized while it
+// reports its size, the view keeps its bar as it was until it is told to format anew.
+int HorizontalShortfall(CRichEditCtrl& view) {
+  view.SendMessageA(EM_SETRECT, 0, 0);
+  if ((::GetWindowLongPtrA(view.m_hWnd, GWL_STYLE) & WS_HSCROLL) == 0) {
+    return 0;
+  }
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_RANGE | SIF_PAGE;
+  if (!::GetScrollInfo(view.m_hWnd, SB_HORZ, &info)) {
+    return 0;
+  }
+  return std::max(0, (info.nMax - info.nMin + 1) - static_cast<int>(info.nPage));
 }
 
 } // namespace
@@ -81,7 +103,9 @@ BOOL CResultsDlg::OnInitDialog() {
   if (m_strReport.GetLength() > m_richEdit.GetLimitText()) {
     m_richEdit.LimitText(m_strReport.GetLength());
   }
+  m_bReportLoaded = false;
   m_richEdit.StreamIn(SF_RTF, stream);
+  m_bReportLoaded = true;
   notice.DestroyWindow();
 
   m_richEdit.RequestResize();
@@ -178,69 +202,79 @@ void CResultsDlg::OnSaveToFile() {
 
 void CResultsDlg::OnRequestResize(NMHDR* header, LRESULT* result) {
   const auto* request = reinterpret_cast<const REQRESIZE*>(header);
-  const int left = request->rc.left;
-  const int top = request->rc.top;
-  int height = request->rc.bottom - request->rc.top;
-
-  int maxCharWidth = 0;
+  ResultsMetrics metrics;
+  metrics.requestLeft = request->rc.left;
+  metrics.requestTop = request->rc.top;
+  metrics.requestHeight = request->rc.bottom - request->rc.top;
   {
     ScopedWindowDC dc(m_richEdit.m_hWnd);
-    TEXTMETRICA metrics{};
-    if (dc.Get() != nullptr && ::GetTextMetricsA(dc.Get(), &metrics)) {
-      maxCharWidth = metrics.tmMaxCharWidth;
+    TEXTMETRICA textMetrics{};
+    if (dc.Get() != nullptr && ::GetTextMetricsA(dc.Get(), &textMetrics)) {
+      metrics.maxCharWidth = textMetrics.tmMaxCharWidth;
     }
+    const int dcDpi = dc.Get() != nullptr ? ::GetDeviceCaps(dc.Get(), LOGPIXELSY) : 0;
+    metrics.dpi = WindowDpi(m_hWnd, dc.Get());
+    metrics.textDpi = dcDpi > 0 ? dcDpi : metrics.dpi;
   }
 
   CString text;
   m_richEdit.GetWindowTextA(text);
-  int length = text.GetLength();
-  while (length > 0 && IsTrailingSpace(text.GetString()[length - 1])) {
-    --length;
-  }
-  // The longest line in bytes, a carriage return before its line feed included. One pass: the
-  // tokenizer measures the rest of the text for every line, which a long report cannot afford.
-  int longestLine = 0;
-  int lineStart = 0;
-  const char* chars = text.GetString();
-  for (int i = 0; i <= length; ++i) {
-    if (i == length || chars[i] == '\n') {
-      if (i - lineStart > longestLine) {
-        longestLine = i - lineStart;
-      }
-      lineStart = i + 1;
-    }
-  }
-
-  // 64-bit product: a very long line must clamp to the widest view, not wrap around.
-  int64_t wide = static_cast<int64_t>(maxCharWidth) * longestLine / 2;
-  int width = wide > 600 ? 600 : static_cast<int>(wide);
-  if (width < 300) {
-    width = 300;
-  }
-  if (height > 300) {
-    height = 300;
-  }
-  width += ::GetSystemMetrics(SM_CXVSCROLL);
-  height += ::GetSystemMetrics(SM_CYHSCROLL);
-
-  SetWindowPos(nullptr, 0, 0, width + 20, height + 80, SWP_NOMOVE);
-  m_richEdit.SetWindowPos(nullptr, left, top, width, height, SWP_NOZORDER);
+  metrics.longestLine = LongestLineLength(text.GetString(), text.GetLength());
+  metrics.vScrollWidth = SystemMetricForDpi(SM_CXVSCROLL, metrics.dpi);
+  metrics.hScrollHeight = SystemMetricForDpi(SM_CYHSCROLL, metrics.dpi);
 
   RECT ok{}, save{}, copy{};
   m_okButton.GetWindowRect(&ok);
   m_saveButton.GetWindowRect(&save);
   m_copyButton.GetWindowRect(&copy);
-  const int buttonWidth = ok.right - ok.left;
-  const int gap = save.left - ok.right;
-  const int rowWidth = copy.right - ok.left;
-  const int x = ((width + 20) - rowWidth) / 2;
-  const int y = top + height + 15;
-  m_okButton.SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  m_saveButton.SetWindowPos(nullptr, x + buttonWidth + gap, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  m_copyButton.SetWindowPos(nullptr, x + 2 * (buttonWidth + gap), y, 0, 0,
-                            SWP_NOSIZE | SWP_NOZORDER);
+  metrics.buttonWidth = ok.right - ok.left;
+  metrics.buttonGap = save.left - ok.right;
+  metrics.buttonRowWidth = copy.right - ok.left;
+  metrics.buttonHeight = ok.bottom - ok.top;
+  metrics.frameHeight = NonClientHeight(m_hWnd);
 
+  // Only the view knows how wide its lines are drawn and how much room its borders and bars take:
+  // laid out, it shows what it lacks. It is widened as far as the limit allows; if a line still
+  // does not fit, the scroll bar gets room of its own below the lines.
+  ResultsLayout layout = LayOutResults(metrics);
+  ApplyLayout(layout);
+  if (!m_bReportLoaded) {
+    *result = 0;
+    return;
+  }
+  metrics.widthShortfall = HorizontalShortfall(m_richEdit);
+  if (metrics.widthShortfall > 0) {
+    layout = LayOutResults(metrics);
+    ApplyLayout(layout);
+    if (HorizontalShortfall(m_richEdit) > 0) {
+      RECT client{};
+      ::GetClientRect(m_richEdit.m_hWnd, &client);
+      // The request is in the view's client coordinates: its lines start below a top margin.
+      metrics.heightShortfall = metrics.requestTop + layout.linesHeight - client.bottom;
+      if (metrics.heightShortfall > 0) {
+        ApplyLayout(LayOutResults(metrics));
+      }
+    }
+  }
   *result = 0;
+}
+
+void CResultsDlg::ApplyLayout(const ResultsLayout& layout) {
+  SetWindowPos(nullptr, 0, 0, layout.windowWidth, layout.windowHeight, SWP_NOMOVE);
+  m_richEdit.SetWindowPos(nullptr, layout.viewLeft, layout.viewTop, layout.viewWidth,
+                          layout.viewHeight, SWP_NOZORDER);
+  CButton* buttons[] = {&m_okButton, &m_saveButton, &m_copyButton};
+  for (int i = 0; i < 3; ++i) {
+    buttons[i]->SetWindowPos(nullptr, layout.buttonLeft[i], layout.buttonTop, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER);
+  }
+}
+
+BOOL CResultsDlg::OnDpiChanged(UINT, const RECT& suggested) {
+  SetWindowPos(nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  m_richEdit.RequestResize();
+  return TRUE;
 }
 
 } // namespace corvane

@@ -3,6 +3,7 @@
 // Save to File and Copy.
 
 #include "framework/dialog.h"
+#include "hash/core/results_layout.h"
 #include "hash/core/results_view.h"
 
 namespace corvane {
@@ -27,12 +28,18 @@ protected:
   BOOL OnInitDialog() override;
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
   BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  // Moved to a display of another scale: the view and buttons are sized again for it.
+  BOOL OnDpiChanged(UINT dpi, const RECT& suggested) override;
 
   void OnCopy();
   void OnSaveToFile();
   void OnRequestResize(NMHDR* header, LRESULT* result);
 
 private:
+  void ApplyLayout(const ResultsLayout& layout);
+
+  // The view has its whole report: only then is it worth asking how wide its lines are drawn.
+  bool m_bReportLoaded = false;
   // Hands the view successive pieces of the report in place, as large as it asks for.
   static DWORD CALLBACK StreamInCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count,
                                          LONG* delivered);

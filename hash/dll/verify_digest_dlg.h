@@ -16,6 +16,7 @@ public:
 
 protected:
   void DoDataExchange(CDataExchange* pDX) override;
+  BOOL OnInitDialog() override;
   // Accepts only a digest of the algorithm's length made of hexadecimal digits; anything else is
   // pointed out and the dialog stays open with the text as typed.
   void OnOK() override;

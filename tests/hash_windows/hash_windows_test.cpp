@@ -133,9 +133,19 @@ void ExpectLayoutFollowsContent(HWND results, const MessageRecorder& recorder) {
     longest = std::max(longest, static_cast<int>(line.size()));
   }
   int width = std::max(300, std::min(600, maxCharWidth * longest / 2));
-  int height = std::min(300, static_cast<int>(request.bottom - request.top));
+  const int linesHeight = std::min(300, static_cast<int>(request.bottom - request.top));
+  int height = linesHeight;
   width += ::GetSystemMetrics(SM_CXVSCROLL);
   height += ::GetSystemMetrics(SM_CYHSCROLL);
+  // A line wider than the widest view: below the bar's height the view also gets what its border
+  // takes, so that the lines, which start at the request's top, lie wholly above the bar.
+  if ((::GetWindowLongA(view, GWL_STYLE) & WS_HSCROLL) != 0) {
+    RECT outer{}, client{};
+    ::GetWindowRect(view, &outer);
+    ::GetClientRect(view, &client);
+    height = std::max(height, static_cast<int>(request.top) + linesHeight +
+                                  static_cast<int>(outer.bottom - outer.top - client.bottom));
+  }
 
   RECT window{};
   ::GetWindowRect(results, &window);
@@ -180,6 +190,27 @@ void SaveAndCopy(DWORD thread, HWND results, const std::string& path, std::strin
   DWORD sequence = ::GetClipboardSequenceNumber();
   Click(results, kCopyId);
   *copied = WaitForClipboardText(sequence);
+}
+
+// Clicks each control in turn as the user's mouse does, at its centre, in one batch of input.
+void ClickWithMouse(const std::vector<std::pair<HWND, int>>& controls) {
+  const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
+  std::vector<INPUT> inputs;
+  for (const auto& [dialog, id] : controls) {
+    RECT rect{};
+    ::GetWindowRect(::GetDlgItem(dialog, id), &rect);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = ((rect.left + rect.right) / 2) * 65535 / (width - 1);
+    input.mi.dy = ((rect.top + rect.bottom) / 2) * 65535 / (height - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs.push_back(input);
+    input.mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    inputs.push_back(input);
+    input.mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    inputs.push_back(input);
+  }
+  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 } // namespace
@@ -457,6 +488,42 @@ TEST(HashWindows, FailedWriteIsReportedByTheResultsWindow) {
   });
   EXPECT_EQ(error, "Unable to write output file");
   EXPECT_TRUE(stillOpen);
+}
+
+TEST(HashWindows, SaveDialogOwnsTheResultsWindowWhichTakesNoClicksMeanwhile) {
+  TempFolder folder;
+  const std::string path = folder.Write("a.bin", "a");
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  HWND results = nullptr, owner = nullptr;
+  bool enabledWhileSaving = true, saveClosed = false, secondDialog = true, enabledAfter = false;
+  module.Run(path.c_str(), 0, [&](DWORD thread) {
+    results = WaitForDialog(thread, kProductTitle);
+    ASSERT_NE(results, nullptr);
+    ::SetWindowPos(results, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Click(results, kSaveId);
+    HWND save = WaitForDialog(thread, "Save As");
+    ASSERT_NE(save, nullptr);
+    owner = ::GetWindow(save, GW_OWNER);
+    enabledWhileSaving = ::IsWindowEnabled(results) != FALSE;
+    // Apart, so that each click lands where it is aimed: Save to File again, then Cancel. Input
+    // is taken in order, so a second dialog would be open before Cancel reaches the first.
+    RECT rect{};
+    ::GetWindowRect(save, &rect);
+    ::SetWindowPos(save, nullptr, ::GetSystemMetrics(SM_CXSCREEN) - (rect.right - rect.left),
+                   ::GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top), 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER);
+    ClickWithMouse({{results, kSaveId}, {save, IDCANCEL}});
+    saveClosed = WaitUntilGone(save);
+    secondDialog = HasDialog(thread, "Save As");
+    enabledAfter = ::IsWindowEnabled(results) != FALSE;
+    Click(results, IDOK);
+  });
+  EXPECT_EQ(owner, results);
+  EXPECT_FALSE(enabledWhileSaving);
+  EXPECT_TRUE(saveClosed);
+  EXPECT_FALSE(secondDialog);
+  EXPECT_TRUE(enabledAfter);
 }
 
 TEST(HashWindows, NameTypedWithoutExtensionIsSavedAsTyped) {

@@ -1,5 +1,6 @@
-// Opens the progress, results and digest entry windows of Hash.dll one after the other and
-// photographs each from the screen into a BMP file: screenshots.exe OUTPUT_FOLDER
+// Opens the progress window, the formatting notice, the results window, the digest entry dialog
+// and a verdict box of Hash.dll one after the other and photographs each from the screen into a
+// BMP file: screenshots.exe OUTPUT_FOLDER. Its thread is per-monitor DPI aware, as Explorer's is.
 
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
@@ -73,6 +74,7 @@ int Main(int argc, char** argv) {
   const std::string big = folder.Write("holiday.avi", PatternBytes(177000));
   const std::string notes = folder.Write("notes.txt", "Corvane 2004\r\n");
   const std::string list = notes + "\n" + big + "\n" + folder.Path("vanished.doc");
+  MakeThreadPerMonitorDpiAware();
   HashModule module;
   if (!module.Loaded()) {
     std::fprintf(stderr, "Hash.dll could not be loaded\n");
@@ -85,11 +87,18 @@ int Main(int argc, char** argv) {
     MessageRecorder recorder;
     HANDLE reached = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE released = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    // Then it is held at the view's first size request while the notice is on the screen.
+    HANDLE loading = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE loaded = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     recorder.SetGate([&](const Record& record) {
       if (record.message == WM_SETTEXT && !record.topLevel && record.controlId == 1003 &&
           record.text == "177000") {
         ::SetEvent(reached);
         ::WaitForSingleObject(released, kWaitMs);
+      }
+      if (record.message == WM_NOTIFY && ::WaitForSingleObject(loaded, 0) == WAIT_TIMEOUT) {
+        ::SetEvent(loading);
+        ::WaitForSingleObject(loaded, kWaitMs);
       }
     });
     module.Run(list.c_str(), 0, [&](DWORD thread) {
@@ -99,6 +108,11 @@ int Main(int argc, char** argv) {
         ++failures;
       }
       ::SetEvent(released);
+      if (::WaitForSingleObject(loading, kWaitMs) != WAIT_OBJECT_0 ||
+          !Photograph(WaitForDialog(thread, ""), out + "\\formatting.bmp", false)) {
+        ++failures;
+      }
+      ::SetEvent(loaded);
       HWND results = WaitForDialog(thread, "Corvane 2004 - 64-bit Edition");
       ::SendMessageA(results, WM_NULL, 0, 0);
       failures += !Photograph(results, out + "\\results.bmp");
@@ -106,11 +120,18 @@ int Main(int argc, char** argv) {
     });
     ::CloseHandle(reached);
     ::CloseHandle(released);
+    ::CloseHandle(loading);
+    ::CloseHandle(loaded);
   }
   module.Run(notes.c_str(), 2, [&](DWORD thread) {
     HWND entry = WaitForDialog(thread, "Message Digest to Verify");
     failures += !Photograph(entry, out + "\\digest_entry.bmp");
-    Click(entry, IDCANCEL);
+    ::SendMessageA(::GetDlgItem(entry, 1000), WM_SETTEXT, 0,
+                   reinterpret_cast<LPARAM>("0123456789abcdef0123456789abcdef"));
+    Click(entry, IDOK);
+    HWND verdict = WaitForDialog(thread, "Corvane 2004 - 64-bit Edition");
+    failures += !Photograph(verdict, out + "\\verdict.bmp");
+    Click(verdict, IDOK);
   });
   return failures == 0 ? 0 : 1;
 }
@@ -118,5 +139,5 @@ int Main(int argc, char** argv) {
 } // namespace corvane::test
 
 int main(int argc, char** argv) {
-  return corvane::Main(argc, argv);
+  return corvane::test::Main(argc, argv);
 }

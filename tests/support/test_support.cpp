@@ -84,6 +84,15 @@ std::string PatternBytes(size_t length) {
   return bytes;
 }
 
+bool MakeThreadPerMonitorDpiAware() {
+  using SetContext = HANDLE(WINAPI*)(HANDLE);
+  auto set = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext")));
+  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, else the first version where only that exists.
+  return set != nullptr && (set(reinterpret_cast<HANDLE>(-4)) != nullptr ||
+                            set(reinterpret_cast<HANDLE>(-3)) != nullptr);
+}
+
 HashModule::HashModule() : module_(::LoadLibraryA("Hash.dll")), hash_(nullptr) {
   if (module_ != nullptr) {
     hash_ = reinterpret_cast<void (*)(const char*, int)>(

@@ -29,6 +29,10 @@ std::string ReadFileBytes(const std::string& path);
 // A fixed byte pattern of the given length whose 64-byte blocks are not all alike.
 std::string PatternBytes(size_t length);
 
+// Makes the calling thread per-monitor DPI aware, as Explorer's window threads are; false where
+// the system cannot (before Windows 10).
+bool MakeThreadPerMonitorDpiAware();
+
 // Hash.dll loaded by name for one test, like the shell extension does for one command.
 class HashModule {
 public:

@@ -213,8 +213,10 @@ std::string WaitForClipboardText(DWORD sequence, DWORD timeoutMs) {
     }
     Pause();
   }
+  // The owner keeps the clipboard open while it puts every format of a long report there.
   std::string text;
-  for (int attempt = 0; attempt < 100; ++attempt) {
+  const DWORD changed = ::GetTickCount();
+  while (::GetTickCount() - changed <= timeoutMs) {
     if (::OpenClipboard(nullptr)) {
       if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
         if (const char* chars = static_cast<const char*>(::GlobalLock(data))) {
