@@ -46,6 +46,16 @@ take() {
   shift
   for _ in $(seq 1 "$runs"); do "$@"; done >"$out"
 }
+# Two figures taken in turn, $runs times each, so that a change in the machine's load falls on
+# both sides of their ratio: alternate OUT1 COMMAND1 OUT2 COMMAND2 (commands without arguments).
+alternate() {
+  : >"$1"
+  : >"$3"
+  for _ in $(seq 1 "$runs"); do
+    "$2" >>"$1"
+    "$4" >>"$3"
+  done
+}
 time_openssl() {
   local t0
   t0=$(now)
@@ -69,9 +79,10 @@ printf '%-10s %16s %16s %16s %12s %12s\n' "1 GiB" "batch run" "openssl" "floor" 
 for algorithm in md5 sha1; do
   mode=0
   [ $algorithm = sha1 ] && mode=1
-  take "$work/ours.both" wine_run hash_end_to_end $mode "$(windows_path "$work/big.list")"
+  big_ours() { wine_run hash_end_to_end "$mode" "$(windows_path "$work/big.list")"; }
+  big_openssl() { time_openssl "$algorithm" "$big"; }
+  alternate "$work/ours.both" big_ours "$work/openssl" big_openssl
   field 1 "$work/ours.both" >"$work/ours"
-  take "$work/openssl" time_openssl $algorithm "$big"
   for stat in best median; do
     ours=$($stat <"$work/ours")
     reference=$($stat <"$work/openssl")
@@ -91,9 +102,10 @@ mkdir "$work/small"
 seq 1 2000 | awk -v dir="$work/small" '{
   file = sprintf("%s/s%05d.txt", dir, $1); printf "file %04d\n", $1 > file; close(file) }'
 for f in "$work"/small/*.txt; do windows_path "$f"; done | head -c -1 >"$work/small.list"
-take "$work/small.both" wine_run hash_end_to_end 1 "$(windows_path "$work/small.list")"
+small_ours() { wine_run hash_end_to_end 1 "$(windows_path "$work/small.list")"; }
+small_floor() { wine_run progress_floor --files "$(windows_path "$work/small.list")"; }
+alternate "$work/small.both" small_ours "$work/small.floor" small_floor
 field 1 "$work/small.both" >"$work/small.ours"
-take "$work/small.floor" wine_run progress_floor --files "$(windows_path "$work/small.list")"
 printf '\n%-22s %16s %16s %12s %12s\n' "2,000 files of 10 B" "batch run" "floor" "batch/floor" \
   "ms per file"
 printf '%-22s %7.3f (%6.3f) %7.3f (%6.3f) %5.2f (%4.2f) %5.3f (%5.3f)\n' sha1 \
