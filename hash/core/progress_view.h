@@ -26,9 +26,9 @@ public:
   // Asks "Are you sure you wish to abort?"; true when the user answers Yes.
   virtual bool ConfirmAbort() = 0;
   virtual void Destroy() = 0;
-  // Paints the bar and the byte count as they stand, at once. Between such calls the window
-  // paints them at its own pace; either way it is given every value.
-  virtual void PaintProgress() = 0;
+  // Paints the window's five fields as they stand, at once. Otherwise the window paints them at
+  // its own pace; either way it is given every text and position.
+  virtual void Paint() = 0;
 };
 
 } // namespace corvane

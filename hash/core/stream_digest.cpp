@@ -66,7 +66,7 @@ StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm 
   int64_t bytesRead = 0;
   char bytesText[48];
 
-  for (bool firstBlock = true; !std::feof(stream); firstBlock = false) {
+  while (!std::feof(stream)) {
     const size_t count = std::fread(readBuffer, 1, kReadBlockSize, stream);
     // Without this a failing device would be read forever without progress.
     if (count < kReadBlockSize && std::ferror(stream))
@@ -76,16 +76,13 @@ StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm 
     std::snprintf(bytesText, sizeof bytesText, bytesFormat, static_cast<long long>(bytesRead));
     view.SetPosition(Percentage(bytesRead, fileSize));
     view.SetBytes(bytesText);
-    // Where a file starts and where it ends are always seen, however fast it is read.
-    if (firstBlock || std::feof(stream))
-      view.PaintProgress();
     view.PumpMessages();
     if (view.AbortRequested()) {
       if (view.ConfirmAbort())
         return StreamOutcome::Aborted;
       view.ClearAbortRequest();
       // The question covered the window for a while: show at once where reading stands.
-      view.PaintProgress();
+      view.Paint();
     }
   }
 

@@ -20,9 +20,9 @@ constexpr uint32_t kReadBlockSize = 65536;
 // Reads the stream to its end in blocks of kReadBlockSize through the chosen engine. After every
 // block it sets the bar (the percentage of fileSize read) and the bytes text (the running count
 // formatted with bytesFormat, a printf format taking one long long), pumps messages and, when an
-// abort is requested, asks the user. The window is told to paint for the first and the last block
-// and after a declined abort; in between it paints at its own pace. readBuffer holds kReadBlockSize
-// bytes; digestText receives the lower-case hexadecimal digest (32 or 40 characters and a NUL).
+// abort is requested, asks the user. The window is told to paint after a declined abort; otherwise
+// it paints at its own pace. readBuffer holds kReadBlockSize bytes; digestText receives the
+// lower-case hexadecimal digest (32 or 40 characters and a NUL).
 StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm algorithm,
                            const char* bytesFormat, ProgressView& view, uint8_t* readBuffer,
                            char digestText[41]);

@@ -9,7 +9,7 @@ namespace corvane {
 CProgressDlg::CProgressDlg() : CDialog(IDD_PROGRESS, nullptr) {}
 
 CProgressDlg::~CProgressDlg() {
-  // The two controls keep the addresses of their records until they are gone.
+  // The controls keep the addresses of their records until they are gone.
   DestroyWindow();
 }
 
@@ -25,6 +25,9 @@ void CProgressDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CProgressDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   MakeQuiet(m_progressBar, m_quietBar);
+  MakeQuiet(m_fileSizeText, m_quietFileSize);
+  MakeQuiet(m_statusText, m_quietStatus);
+  MakeQuiet(m_fileNameText, m_quietFileName);
   MakeQuiet(m_bytesText, m_quietBytes);
   return TRUE;
 }
@@ -47,18 +50,22 @@ void CProgressDlg::SetTitle(const char* text) {
 void CProgressDlg::Show() {
   ShowWindow(SW_SHOWNORMAL);
   UpdateWindow();
+  MarkPainted();
 }
 
 void CProgressDlg::SetFileName(const char* text) {
   m_fileNameText.SetWindowTextA(text);
+  m_bPaintPending = true;
 }
 
 void CProgressDlg::SetFileSize(const char* text) {
   m_fileSizeText.SetWindowTextA(text);
+  m_bPaintPending = true;
 }
 
 void CProgressDlg::SetStatus(const char* text) {
   m_statusText.SetWindowTextA(text);
+  m_bPaintPending = true;
 }
 
 // The control's record, holding its own procedure, is kept in its user data, which the controls
@@ -117,11 +124,17 @@ void CProgressDlg::SetPosition(int position) {
   m_bPaintPending = true;
 }
 
-void CProgressDlg::PaintProgress() {
-  for (CWnd* control : {static_cast<CWnd*>(&m_progressBar), static_cast<CWnd*>(&m_bytesText)}) {
+void CProgressDlg::Paint() {
+  for (CWnd* control : {static_cast<CWnd*>(&m_fileNameText), static_cast<CWnd*>(&m_fileSizeText),
+                        static_cast<CWnd*>(&m_bytesText), static_cast<CWnd*>(&m_progressBar),
+                        static_cast<CWnd*>(&m_statusText)}) {
     if (control->m_hWnd != nullptr)
       ::RedrawWindow(control->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   }
+  MarkPainted();
+}
+
+void CProgressDlg::MarkPainted() {
   m_bPaintPending = false;
   m_paintedAt = std::chrono::steady_clock::now();
 }
@@ -130,7 +143,7 @@ void CProgressDlg::PumpMessages() {
   // Every pending message of the thread is processed, also an Escape character at the head of
   // the queue: leaving it there would stall the queue, and with it Cancel, until the run ends.
   if (m_bPaintPending && std::chrono::steady_clock::now() - m_paintedAt >= kRepaintInterval)
-    PaintProgress();
+    Paint();
   MSG msg;
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
     BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);

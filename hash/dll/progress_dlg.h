@@ -29,7 +29,7 @@ public:
   void ClearAbortRequest() override;
   bool ConfirmAbort() override;
   void Destroy() override;
-  void PaintProgress() override;
+  void Paint() override;
 
   CProgressCtrl m_progressBar;
   CStatic m_fileSizeText;
@@ -46,11 +46,12 @@ protected:
 private:
   bool m_bAbortRequested = false; // a Cancel the run loop has not answered yet
 
-  // Painting the bar and the byte count for every block costs several times as much as the rest
-  // of a block's work under a slow window system. Both controls therefore take their updates
-  // through a window procedure of ours that keeps them from painting, and the window paints both
-  // when the run asks for it or when the pump finds the last painting kRepaintInterval old. Every
-  // update still reaches its control; only when it is painted changes.
+  // Painting a control whenever it is given a text or a position costs many times the rest of
+  // the work of a block or of a small file under a slow window system. The five controls
+  // therefore take their updates through a window procedure of ours that keeps them from
+  // painting, and the window paints them together when the run asks for it, or when the pump
+  // finds the last painting kRepaintInterval old. Every update still reaches its control; only
+  // when it is painted changes.
   struct QuietControl {
     WNDPROC ownProcedure = nullptr;
     bool updating = false;
@@ -58,8 +59,12 @@ private:
   void MakeQuiet(CWnd& control, QuietControl& quiet);
   static LRESULT CALLBACK UpdateWithoutPainting(HWND hWnd, UINT message, WPARAM wParam,
                                                 LPARAM lParam);
+  void MarkPainted();
 
   QuietControl m_quietBar;
+  QuietControl m_quietFileSize;
+  QuietControl m_quietStatus;
+  QuietControl m_quietFileName;
   QuietControl m_quietBytes;
 
   static constexpr std::chrono::milliseconds kRepaintInterval{100};

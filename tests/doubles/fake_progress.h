@@ -51,7 +51,7 @@ public:
     return yes;
   }
   void Destroy() override { events.push_back("destroy"); }
-  void PaintProgress() override { events.push_back("paint"); }
+  void Paint() override { events.push_back("paint"); }
 
   // The events as one line, separated by " | ".
   std::string Sequence() const {

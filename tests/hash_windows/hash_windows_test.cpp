@@ -3,6 +3,7 @@
 #include "tests/common/engine_traits.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
+#include "win32/scoped.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <sstream>
@@ -108,6 +110,29 @@ void HoldAtPositions(MessageRecorder& recorder, Gate& gate, std::vector<int> pos
     remaining->erase(remaining->begin());
     gate.Hold();
   });
+}
+
+// What the screen shows of a window, as a user sees it: its pixels, whoever painted them.
+std::vector<uint32_t> ScreenPixels(HWND window) {
+  // Wine hands what a window painted to the display when a thread of the process finds its queue
+  // empty, as the run's pump does after every block; this thread's is.
+  MSG msg;
+  ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+  ScopedWindowDC screen(nullptr);
+  ScopedMemoryDC memory(::CreateCompatibleDC(screen.Get()));
+  ScopedGdiObject bitmap(::CreateCompatibleBitmap(screen.Get(), width, height));
+  HGDIOBJ previous = ::SelectObject(memory.Get(), bitmap.Get());
+  ::BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY);
+  ::SelectObject(memory.Get(), previous);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  ::GetDIBits(memory.Get(), static_cast<HBITMAP>(bitmap.Get()), 0, static_cast<UINT>(height),
+              pixels.data(), &info, DIB_RGB_COLORS);
+  return pixels;
 }
 
 // The layout the results window must have taken from its last size request, checked against
@@ -253,6 +278,51 @@ TEST(HashWindows, ProgressWindowFollowsEveryFileThenTheResultsListThem) {
   EXPECT_TRUE(noticeGone) << "the formatting notice is still on the screen";
   EXPECT_EQ(viewText, Joined({Md5Of(first) + "    a.bin", "missing.bin Could not open file",
                               Md5Of("") + "    c.bin"}));
+}
+
+TEST(HashWindows, NewTextsAreOnTheScreenSoonAfterTheyAreGivenDuringALongRead) {
+  TempFolder folder;
+  const std::string small = folder.Write("small.txt", "abc");
+  const std::string big =
+      folder.Write("a much longer name than the one before.bin", PatternBytes(8 * 65536));
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  MessageRecorder recorder;
+  Gate gate;
+  // Held as the big file's name is about to reach its control, then as its first and its second
+  // block are about to be shown (12 % and 25 %).
+  recorder.SetGate([&gate, &big](const Record& record) {
+    if ((record.message == WM_SETTEXT && record.controlId == 1000 && record.text == big) ||
+        (record.message == PBM_SETPOS && (record.wParam == 12 || record.wParam == 25))) {
+      gate.Hold();
+    }
+  });
+  std::vector<uint32_t> nameBefore, nameAfter, bytesAtFirstBlock, bytesAtSecondBlock;
+  module.Run((small + "\n" + big).c_str(), 1, [&](DWORD thread) {
+    HWND progress = WaitForDialog(thread, "Hashing Files...");
+    ASSERT_NE(progress, nullptr);
+    HWND name = ::GetDlgItem(progress, 1000), bytes = ::GetDlgItem(progress, 1003);
+    ASSERT_TRUE(gate.WaitReached());
+    nameBefore = ScreenPixels(name);
+    gate.Release();
+    ASSERT_TRUE(gate.WaitReached());
+    bytesAtFirstBlock = ScreenPixels(bytes);
+    // The first block takes longer than the window waits between paintings, as on a slow
+    // network drive: the name and the count that follow it must then be on the screen.
+    ::Sleep(150);
+    gate.Release();
+    ASSERT_TRUE(gate.WaitReached());
+    nameAfter = ScreenPixels(name);
+    bytesAtSecondBlock = ScreenPixels(bytes);
+    gate.Release();
+    HWND results = WaitForDialog(thread, kProductTitle);
+    ASSERT_NE(results, nullptr);
+    Click(results, IDOK);
+  });
+
+  ASSERT_FALSE(nameAfter.empty());
+  EXPECT_NE(nameAfter, nameBefore) << "the big file's name never reached the screen";
+  EXPECT_NE(bytesAtSecondBlock, bytesAtFirstBlock) << "the count stood still on the screen";
 }
 
 TEST(HashWindows, FormattingNoticeIsShownWhileTheReportLoads) {

@@ -23,6 +23,10 @@ bool Photograph(HWND window, const std::string& path, bool repaint = true) {
   if (repaint) {
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   }
+  // Wine hands what a window painted to the display when a thread of the process finds its
+  // queue empty; this thread's is.
+  MSG msg;
+  ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
   RECT rect{};
   ::GetWindowRect(window, &rect);
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
@@ -82,8 +86,8 @@ int Main(int argc, char** argv) {
   }
   int failures = 0;
   {
-    // The run is held as it is about to show the big file's last count, so that the window still
-    // shows the first block (37 %) fully painted while it is taken.
+    // The run is held as its second block of the big file is about to be shown, with the first
+    // block (37 %) painted on its own thread, so that the window is photographed as it stands.
     MessageRecorder recorder;
     HANDLE reached = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE released = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -91,8 +95,9 @@ int Main(int argc, char** argv) {
     HANDLE loading = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE loaded = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     recorder.SetGate([&](const Record& record) {
-      if (record.message == WM_SETTEXT && !record.topLevel && record.controlId == 1003 &&
-          record.text == "177000") {
+      if (record.message == PBM_SETPOS && record.wParam == 74) {
+        ::RedrawWindow(record.root, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         ::SetEvent(reached);
         ::WaitForSingleObject(released, kWaitMs);
       }

@@ -118,7 +118,7 @@ TEST_F(Verification, MatchingDigestDrivesTheWindowAndSaysSoWhateverTheLetterCase
     EXPECT_EQ(Run(path.c_str(), c.algorithm), VerifyOutcome::Match) << c.typed;
     EXPECT_EQ(progress.events, (Texts{"ask", "create", "show", "name:" + path, "size:3 bytes",
                                       "range:0-100", "pos:0", "status:Verifying File", "pos:100",
-                                      "bytes:3 bytes", "paint", "pump", "destroy", kMatch}))
+                                      "bytes:3 bytes", "pump", "destroy", kMatch}))
         << c.typed;
     EXPECT_TRUE(progress.EventsStartingWith("title:").empty());
   }
@@ -188,15 +188,15 @@ TEST_F(Verification, DeclinedAbortGoesOnAndGivesTheUninterruptedVerdict) {
   };
   progress.abortAnswers = {false, false};
   EXPECT_EQ(Run(path.c_str(), DigestAlgorithm::Sha1), VerifyOutcome::Match);
-  // Every block is shown, then pumped; the window is asked to paint for the first and the last
-  // block and at once after each declined question.
+  // Every block is shown, then pumped; the window is asked to paint at once after each declined
+  // question.
   EXPECT_EQ(progress.Sequence(),
             "ask | create | show | name:" + path +
                 " | size:196625 bytes | range:0-100 | pos:0 | status:Verifying File"
-                " | pos:33 | bytes:65536 bytes | paint | pump | confirm | paint"
+                " | pos:33 | bytes:65536 bytes | pump | confirm | paint"
                 " | pos:66 | bytes:131072 bytes | pump"
                 " | pos:99 | bytes:196608 bytes | pump | confirm | paint"
-                " | pos:100 | bytes:196625 bytes | paint | pump | destroy | " +
+                " | pos:100 | bytes:196625 bytes | pump | destroy | " +
                 kMatch);
 }
 
