@@ -48,8 +48,13 @@ int NonClientHeight(HWND window) {
 }
 
 // How much wider the view's lines are drawn than its client area shows them. Resized while it
-// reports its size, the view keeps its bar as it was until it is told to format anew.
+// reports its size, the view keeps its bar as it was until it is told to format anew; formatting
+// is asked for only where a bar shows, since it lays out every line again (seconds for 100,000),
+// and a view without one already holds its lines at the width it has now or a narrower one.
 int HorizontalShortfall(CRichEditCtrl& view) {
+  if ((::GetWindowLongPtrA(view.m_hWnd, GWL_STYLE) & WS_HSCROLL) == 0) {
+    return 0;
+  }
   view.SendMessageA(EM_SETRECT, 0, 0);
   if ((::GetWindowLongPtrA(view.m_hWnd, GWL_STYLE) & WS_HSCROLL) == 0) {
     return 0;
