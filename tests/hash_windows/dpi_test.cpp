@@ -1,6 +1,7 @@
 // The results window at the display scale of the session it runs in (CORVANE_EXPECTED_DPI):
 // every line readable, every button inside the window.
 
+#include "resources/hash_resource.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
 
@@ -18,9 +19,6 @@ namespace corvane::test {
 
 namespace {
 
-constexpr int kViewId = 1003;
-constexpr int kSaveId = 1006;
-constexpr int kCopyId = 1007;
 constexpr char kProductTitle[] = "Corvane 2004 - 64-bit Edition";
 constexpr char kLongName[] = "Annual Financial Statement 2023 - Consolidated - Final (signed).pdf";
 
@@ -67,7 +65,7 @@ ResultsFigures MeasureResults(const std::vector<std::string>& names) {
   module.Run(list.c_str(), 0, [&](DWORD thread) {
     HWND results = WaitForPaintedResults(thread);
     ASSERT_NE(results, nullptr);
-    HWND view = ::GetDlgItem(results, kViewId);
+    HWND view = ::GetDlgItem(results, IDC_REPORT_VIEW);
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_RANGE | SIF_PAGE;
@@ -92,7 +90,7 @@ ResultsFigures MeasureResults(const std::vector<std::string>& names) {
     ::GetClientRect(results, &client);
     figures.clientWidth = client.right;
     figures.clientHeight = client.bottom;
-    for (int id : {IDOK, kSaveId, kCopyId}) {
+    for (int id : {IDOK, IDC_SAVE_BUTTON, IDC_COPY_BUTTON}) {
       RECT button = ChildRect(results, id);
       figures.buttonsBottom = std::max(figures.buttonsBottom, static_cast<int>(button.bottom));
       figures.buttonsRight = std::max(figures.buttonsRight, static_cast<int>(button.right));
@@ -149,7 +147,8 @@ TEST(ResultsAtDisplayScale, MovedToAnotherDisplayItTakesThePlaceGivenAndLaysItse
     HWND results = WaitForPaintedResults(thread);
     ASSERT_NE(results, nullptr);
     // Its one line fits the view at 100 %.
-    scrolls = (::GetWindowLongA(::GetDlgItem(results, kViewId), GWL_STYLE) & WS_HSCROLL) != 0;
+    scrolls =
+        (::GetWindowLongA(::GetDlgItem(results, IDC_REPORT_VIEW), GWL_STYLE) & WS_HSCROLL) != 0;
     // The system suggests the old size scaled; the window sizes itself anew wherever it is put.
     const WPARAM dpi = MAKEWPARAM(ExpectedDpi(), ExpectedDpi());
     RECT suggested{40, 50, 3040, 53};

@@ -11,17 +11,8 @@ job_dir=$build_dir/main-job-test
 errors=$job_dir/stderr.txt
 mkdir -p "$job_dir"
 
-failures=0
-check() {
-  local what=$1
-  shift
-  if "$@"; then
-    echo "ok: $what"
-  else
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
+# shellcheck source=tests/support/check.sh
+. "$(dirname "$0")/../support/check.sh"
 
 run_job() {
   env -u DISPLAY CORVANE_BUILD_DIR="$build_dir" CORVANE_MAIN_JOB_DIR="$job_dir" \
@@ -64,5 +55,4 @@ status=$?
 check "a missing file stops the job with a message" \
   [ $status -ne 0 ] && grep -q "no such file" "$errors" && [ -z "$output" ]
 
-echo "$failures failure(s)"
-[ $failures -eq 0 ]
+checks_passed

@@ -154,5 +154,4 @@ created_folders)
   ;;
 esac
 
-echo "$failures failure(s)"
-[ "$failures" -eq 0 ]
+checks_passed

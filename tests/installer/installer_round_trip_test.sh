@@ -90,5 +90,4 @@ check "the uninstaller removes the parent keys that the installer created" \
 "$wine" reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Shell Extensions\Approved' /f \
   >/dev/null 2>&1
 
-echo "$failures failure(s)"
-[ $failures -eq 0 ]
+checks_passed

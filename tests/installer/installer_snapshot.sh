@@ -4,19 +4,10 @@
 #   installer_session WORK   sets $wine, $work, $WINEPREFIX; ends the session on exit
 #   snapshot NAME            the registry (as Wine keeps it on disk) and the folders of drive C
 #   same_as_before NAME [BASELINE]
-#   check WHAT COMMAND...    counts $failures
+#   check WHAT COMMAND...    counts $failures (tests/support/check.sh)
 
-failures=0
-check() {
-  local what=$1
-  shift
-  if "$@"; then
-    echo "ok: $what"
-  else
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
+# shellcheck source=tests/support/check.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../support/check.sh"
 
 installer_session() {
   work=$1

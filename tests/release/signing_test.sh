@@ -17,17 +17,8 @@ tree=$work/build
 certs=$work/certs
 shipped=(Hash.dll Corvane.dll corvane-host.exe corvane-setup.exe)
 
-failures=0
-check() {
-  local what=$1
-  shift
-  if "$@"; then
-    echo "ok: $what"
-  else
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
+# shellcheck source=tests/support/check.sh
+. "$(dirname "$0")/../support/check.sh"
 
 # A root and a code-signing certificate it issued, the key in a PKCS#12 file under a password
 # that appears nowhere else, so that finding it anywhere means it leaked.
@@ -125,5 +116,4 @@ check "the signed installer installs silently" [ $? -eq 0 ]
 check "the uninstaller it installs is signed with SHA-256 by the certificate given" \
   verify "$installed/Uninstall.exe"
 
-echo "$failures failure(s)"
-[ $failures -eq 0 ]
+checks_passed
