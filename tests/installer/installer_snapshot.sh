@@ -41,7 +41,12 @@ installer_session() {
 
 # Write times are not state, and neither is the device-class tree, which Wine's display driver
 # rewrites in every session, nor the console window's settings, which Wine writes when a console
-# program first runs, sooner or later by load. Of the disk, everything but Windows and the profiles.
+# program first runs, sooner or later by load. Nor is Wine's debugger key: Wine's driver host
+# (winedevice.exe) now and then crashes as a session starts under load, when services.exe hands it
+# a driver before its own start has set up the plug-and-play manager (IoCreateDevice on a null
+# driver, "read access to 0000000000000008"), and the debugger writes the key as it reads its
+# settings. Our programs run to an exit code that the checks read; that crash is in $work/wine.log.
+# Of the disk, everything but Windows and the profiles.
 snapshot() {
   local name=$1 hive
   end_session
@@ -49,7 +54,8 @@ snapshot() {
   for hive in system user; do
     sed -E 's/^(\[.*\]) [0-9]+$/\1/; /^#time=/d' "$WINEPREFIX/$hive.reg" |
       awk '/^\[/ { skip = index($0, "[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\") == 1 ||
-                          $0 == "[Console]" || index($0, "[Console\\\\") == 1 }
+                          $0 == "[Console]" || index($0, "[Console\\\\") == 1 ||
+                          $0 == "[Software\\\\Wine\\\\WineDbg]" }
            !skip' >>"$work/$name.txt" || return 1
   done
   (cd "$drive_c" && find . -path ./windows -prune -o -path ./users -prune -o -print | sort) \
