@@ -31,6 +31,7 @@ value_of() {
 # True when the Windows path names the same file as the Unix one.
 names_file() {
   local unix
+  hold_session
   unix=$("$wine" winepath -u "$1" 2>/dev/null) && cmp -s "$unix" "$2"
 }
 
@@ -45,7 +46,7 @@ setup_into() {
 uninstall_from() {
   run "$1/Uninstall.exe" /S
   check "silent uninstall exits with 0" [ "$status" -eq 0 ]
-  "$corvane_wineserver" -w
+  wait_for_programs
   restart_wine
 }
 

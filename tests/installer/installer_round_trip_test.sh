@@ -17,8 +17,8 @@ clsid='{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}'
 hklm='Software'
 # A run that was cut short may have left an installation behind.
 if [ -f "$installed/Uninstall.exe" ]; then
-  "$wine" "$installed/Uninstall.exe" /S
-  "$corvane_wineserver" -w
+  run "$installed/Uninstall.exe" /S
+  wait_for_programs
 fi
 restart_wine
 snapshot before || {
@@ -26,8 +26,7 @@ snapshot before || {
   exit 1
 }
 
-"$wine" "$bin/corvane-setup.exe" /S
-status=$?
+run "$bin/corvane-setup.exe" /S
 check "silent install exits with 0" [ $status -eq 0 ]
 check "Corvane.dll is installed unchanged" cmp -s "$bin/Corvane.dll" "$installed/Corvane.dll"
 check "Hash.dll is installed unchanged" cmp -s "$bin/Hash.dll" "$installed/Hash.dll"
@@ -54,17 +53,15 @@ check "the installed-programs list knows the uninstaller" \
   '"UninstallString"="\"C:\\Program Files\\Corvane 2004\\Uninstall.exe\""'
 
 # The uninstaller copies itself to the temporary folder and exits; the copy does the work.
-"$wine" "$installed/Uninstall.exe" /S
-status=$?
-"$corvane_wineserver" -w
+run "$installed/Uninstall.exe" /S
+wait_for_programs
 check "silent uninstall exits with 0" [ $status -eq 0 ]
 restart_wine
 snapshot uninstalled
 check "after uninstalling, the registry and Program Files are as before the install" \
   same_as_before uninstalled
 
-"$wine" "$failing_setup" /S
-status=$?
+run "$failing_setup" /S
 check "a failing DllRegisterServer stops the silent install with exit code 2" [ $status -eq 2 ]
 restart_wine
 snapshot rolled_back
@@ -72,22 +69,21 @@ check "a failed install leaves the registry and Program Files as before" same_as
 
 # A machine without the parent keys of the handler and of the approval list: the installer creates
 # them and the uninstaller removes them again.
-"$wine" reg delete 'HKCR\*\shellex' /f >/dev/null 2>&1
-"$wine" reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Shell Extensions' /f >/dev/null 2>&1
+run reg delete 'HKCR\*\shellex' /f >/dev/null 2>&1
+run reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Shell Extensions' /f >/dev/null 2>&1
 restart_wine
 snapshot bare
-"$wine" "$bin/corvane-setup.exe" /S
-status=$?
+run "$bin/corvane-setup.exe" /S
 check "silent install on a machine without the handler's parent keys exits with 0" [ $status -eq 0 ]
-"$wine" "$installed/Uninstall.exe" /S
-"$corvane_wineserver" -w
+run "$installed/Uninstall.exe" /S
+wait_for_programs
 restart_wine
 snapshot bare_uninstalled
 check "the uninstaller removes the parent keys that the installer created" \
   same_as_before bare_uninstalled bare
 # Put the machine back as Wine made it, for the next run.
-"$wine" reg add 'HKCR\*\shellex\ContextMenuHandlers' /f >/dev/null 2>&1
-"$wine" reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Shell Extensions\Approved' /f \
+run reg add 'HKCR\*\shellex\ContextMenuHandlers' /f >/dev/null 2>&1
+run reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Shell Extensions\Approved' /f \
   >/dev/null 2>&1
 
 checks_passed
