@@ -1,9 +1,11 @@
 #include "hash/core/code_page.h"
 
+#include <iterator>
+
 namespace corvane {
 
 bool AnsiCodePage::IsLeadByte(unsigned char byte) const {
-  for (int i = 0; i + 1 < 12 && leadByteRanges[i] != 0; i += 2) {
+  for (size_t i = 0; i + 1 < std::size(leadByteRanges) && leadByteRanges[i] != 0; i += 2) {
     if (byte >= leadByteRanges[i] && byte <= leadByteRanges[i + 1])
       return true;
   }
