@@ -1,5 +1,6 @@
 #include "hash/core/batch_run.h"
 
+#include "tests/batch/expected_report.h"
 #include "tests/doubles/fake_progress.h"
 
 #include <gtest/gtest.h>
@@ -16,9 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kPrologue =
-    "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fmodern"
-    "\\fprq1\\fcharset0 Courier New;}}\n\\viewkind4\\uc1\\pard\\f0\\fs18 ";
 const std::string kMd5Empty = "d41d8cd98f00b204e9800998ecf8427e";
 const std::string kSha1Empty = "da39a3ee5e6b4b0d3255bfef95601890afd80709";
 const std::string kMd5Abc = "900150983cd24fb0d6963f7d28e17f72";
@@ -81,7 +79,7 @@ TEST_F(BatchRun, OneFileDrivesTheWindowAndReportsOneLineWithoutParagraphBreak) {
                                     "pos:100", "bytes:3", "pump", "destroy"}));
   EXPECT_EQ(results.shown, 1);
   EXPECT_EQ(results.mode, HashMode::ComputeMd5);
-  EXPECT_EQ(results.report, kPrologue + kMd5Abc + "    a.txt\n}");
+  EXPECT_EQ(results.report, test::kReportPrologue + kMd5Abc + "    a.txt\n}");
 }
 
 TEST_F(BatchRun, ThreeFilesCountAndSeparateTheirLines) {
@@ -92,7 +90,7 @@ TEST_F(BatchRun, ThreeFilesCountAndSeparateTheirLines) {
   EXPECT_EQ(progress.EventsStartingWith("title:"), Texts{"Hashing Files..."});
   EXPECT_EQ(progress.EventsStartingWith("status:"),
             (Texts{"File 1 of 3", "File 2 of 3", "File 3 of 3"}));
-  EXPECT_EQ(results.report, kPrologue + kSha1Abc + "    one.bin\\par\n" + kSha1Empty +
+  EXPECT_EQ(results.report, test::kReportPrologue + kSha1Abc + "    one.bin\\par\n" + kSha1Empty +
                                 "    two.bin\\par\n" + kSha1Abc + "    three.bin\n}");
 }
 
@@ -102,7 +100,7 @@ TEST_F(BatchRun, EmptyFileIsReadOnceWithNothingAndGetsTheEmptyDigest) {
   EXPECT_EQ(progress.EventsStartingWith("bytes:"), Texts{"0"});
   EXPECT_EQ(progress.EventsStartingWith("pos:"), (Texts{"0", "0"}));
   EXPECT_EQ(progress.pumps, 1);
-  EXPECT_EQ(results.report, kPrologue + kMd5Empty + "    empty\n}");
+  EXPECT_EQ(results.report, test::kReportPrologue + kMd5Empty + "    empty\n}");
 }
 
 TEST_F(BatchRun, FileOfExactlyOneBlockTakesASecondEmptyRead) {
@@ -137,9 +135,10 @@ TEST_F(BatchRun, FilesThatCannotBeOpenedGetTheirLineAndStillCount) {
 
   EXPECT_EQ(progress.EventsStartingWith("status:"), (Texts{"File 1 of 4", "File 3 of 4"}));
   EXPECT_EQ(progress.EventsStartingWith("name:").size(), 2u);
-  EXPECT_EQ(results.report,
-            kPrologue + kMd5Abc + "    first\\par\n" + "missing-middle Could not open file\\par\n" +
-                kMd5Empty + "    third\\par\n" + "missing-last Could not open file\\par\n" + "\n}");
+  EXPECT_EQ(results.report, test::kReportPrologue + kMd5Abc + "    first\\par\n" +
+                                "missing-middle Could not open file\\par\n" + kMd5Empty +
+                                "    third\\par\n" + "missing-last Could not open file\\par\n" +
+                                "\n}");
 }
 
 TEST_F(BatchRun, ConfirmedAbortKeepsFinishedLinesAndStopsTheRun) {
@@ -157,7 +156,7 @@ TEST_F(BatchRun, ConfirmedAbortKeepsFinishedLinesAndStopsTheRun) {
   EXPECT_EQ(progress.pumps, 3);
   EXPECT_EQ(progress.events.back(), "destroy");
   EXPECT_EQ(results.shown, 1);
-  EXPECT_EQ(results.report, kPrologue + kMd5Abc + "    first\\par\n" + "\n}");
+  EXPECT_EQ(results.report, test::kReportPrologue + kMd5Abc + "    first\\par\n" + "\n}");
 }
 
 TEST_F(BatchRun, DeclinedAbortGoesOnReadingAndGivesTheSameDigest) {
@@ -196,46 +195,46 @@ TEST_F(BatchRun, DeclinedAbortGoesOnReadingAndGivesTheSameDigest) {
 TEST_F(BatchRun, AnyOtherModeHashesWithSha1AndPassesTheModeOn) {
   Run(MakeFile("m4", "abc"), static_cast<HashMode>(4));
   EXPECT_EQ(results.mode, static_cast<HashMode>(4));
-  EXPECT_EQ(results.report, kPrologue + kSha1Abc + "    m4\n}");
+  EXPECT_EQ(results.report, test::kReportPrologue + kSha1Abc + "    m4\n}");
 }
 
 TEST_F(BatchRun, CarriageReturnsStayInTheirEntries) {
   const std::string first = MakeFile("first", "abc");
   const std::string second = MakeFile("second", "abc");
   Run(first + "\r\n" + second, HashMode::ComputeMd5);
-  EXPECT_EQ(results.report,
-            kPrologue + "first\r Could not open file\\par\n" + kMd5Abc + "    second\n}");
+  EXPECT_EQ(results.report, test::kReportPrologue + "first\r Could not open file\\par\n" + kMd5Abc +
+                                "    second\n}");
 }
 
 TEST_F(BatchRun, TrailingLineFeedAndBlanksAreTrimmedAway) {
   Run("\t " + MakeFile("only", "abc") + "\n  \r\n", HashMode::ComputeMd5);
   EXPECT_EQ(progress.EventsStartingWith("title:"), Texts{"Hashing File..."});
   EXPECT_EQ(progress.EventsStartingWith("status:"), Texts{"File 1 of 1"});
-  EXPECT_EQ(results.report, kPrologue + kMd5Abc + "    only\n}");
+  EXPECT_EQ(results.report, test::kReportPrologue + kMd5Abc + "    only\n}");
 }
 
 TEST_F(BatchRun, EmptyOrNullListShowsTheWindowsWithoutLines) {
   RunBatch(nullptr, HashMode::ComputeMd5, progress, results);
   EXPECT_EQ(progress.events, (Texts{"create", "title:Hashing File...", "show", "destroy"}));
-  EXPECT_EQ(results.report, kPrologue + "\n}");
+  EXPECT_EQ(results.report, test::kReportPrologue + "\n}");
 
   FakeProgress blank;
   RunBatch(" \n\t", HashMode::ComputeSha1, blank, results);
-  EXPECT_EQ(results.report, kPrologue + "\n}");
+  EXPECT_EQ(results.report, test::kReportPrologue + "\n}");
   EXPECT_EQ(results.shown, 2);
 }
 
 TEST_F(BatchRun, EntryWithoutBackslashIsNamedByTheWholeEntry) {
   Run("no-folder-here.txt\n\nC:\\ends-with\\", HashMode::ComputeMd5);
-  EXPECT_EQ(results.report, kPrologue + "no-folder-here.txt Could not open file\\par\n" +
-                                " Could not open file\\par\n" + " Could not open file\\par\n" +
-                                "\n}");
+  EXPECT_EQ(results.report,
+            test::kReportPrologue + "no-folder-here.txt Could not open file\\par\n" +
+                " Could not open file\\par\n" + " Could not open file\\par\n" + "\n}");
 }
 
 TEST_F(BatchRun, BracesInANameCannotCorruptTheReport) {
   Run(MakeFile("{b}.txt", "abc") + "\n" + MakeFile("next", ""), HashMode::ComputeMd5);
   EXPECT_EQ(results.report,
-            kPrologue + kMd5Abc + "    \\{b\\}.txt\\par\n" + kMd5Empty + "    next\n}");
+            test::kReportPrologue + kMd5Abc + "    \\{b\\}.txt\\par\n" + kMd5Empty + "    next\n}");
 }
 
 // In Shift-JIS the second byte of 表 (0x95 0x5C) and of ソ (0x83 0x5C) is a backslash. Only the
@@ -260,8 +259,8 @@ TEST_F(BatchRun, ReadErrorEndsThatFileWithItsOwnLineAndTheRunGoesOn) {
   const std::string folder = PathOf("folder");
   fs::create_directory(folder);
   Run(folder + "\n" + MakeFile("after", ""), HashMode::ComputeMd5);
-  EXPECT_EQ(results.report,
-            kPrologue + "folder Could not read file\\par\n" + kMd5Empty + "    after\n}");
+  EXPECT_EQ(results.report, test::kReportPrologue + "folder Could not read file\\par\n" +
+                                kMd5Empty + "    after\n}");
 }
 #endif
 

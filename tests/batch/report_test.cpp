@@ -1,5 +1,7 @@
 #include "hash/core/report.h"
 
+#include "tests/batch/expected_report.h"
+
 #include "tests/report_fuzz/rtf_reader.h"
 
 #include <gtest/gtest.h>
@@ -8,36 +10,33 @@ namespace corvane {
 
 namespace {
 
-const std::string kPrologue =
-    "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fmodern"
-    "\\fprq1\\fcharset0 Courier New;}}\n\\viewkind4\\uc1\\pard\\f0\\fs18 ";
-
 TEST(Report, HoldsPrologueLinesAndEpilogueByteForByte) {
   ReportBuilder report;
   report.AddDigestLine("d41d8cd98f00b204e9800998ecf8427e", "a.txt", true);
   report.AddFailureLine("b.txt", kCouldNotOpenFile);
-  EXPECT_EQ(report.Finish(), kPrologue + "d41d8cd98f00b204e9800998ecf8427e    a.txt\\par\n"
-                                         "b.txt Could not open file\\par\n"
-                                         "\n}");
+  EXPECT_EQ(report.Finish(), test::kReportPrologue +
+                                 "d41d8cd98f00b204e9800998ecf8427e    a.txt\\par\n"
+                                 "b.txt Could not open file\\par\n"
+                                 "\n}");
 }
 
 TEST(Report, WithoutLinesIsPrologueAndEpilogue) {
-  EXPECT_EQ(ReportBuilder().Finish(), kPrologue + "\n}");
+  EXPECT_EQ(ReportBuilder().Finish(), test::kReportPrologue + "\n}");
 }
 
 TEST(Report, EscapesTheCharactersThatWouldChangeTheDocumentsStructure) {
   ReportBuilder report;
   report.AddDigestLine("00", "x{y}\\z.txt", false);
   report.AddFailureLine("}{", kCouldNotReadFile);
-  EXPECT_EQ(report.Finish(), kPrologue + "00    x\\{y\\}\\\\z.txt"
-                                         "\\}\\{ Could not read file\\par\n"
-                                         "\n}");
+  EXPECT_EQ(report.Finish(), test::kReportPrologue + "00    x\\{y\\}\\\\z.txt"
+                                                     "\\}\\{ Could not read file\\par\n"
+                                                     "\n}");
 }
 
 TEST(Report, KeepsEightBitAndOtherPunctuationAsItStands) {
   ReportBuilder report;
   report.AddDigestLine("ab", "caf\xe9 (1) ;~%.txt", false);
-  EXPECT_EQ(report.Finish(), kPrologue + "ab    caf\xe9 (1) ;~%.txt\n}");
+  EXPECT_EQ(report.Finish(), test::kReportPrologue + "ab    caf\xe9 (1) ;~%.txt\n}");
 }
 
 // Shift-JIS: 表示 is 95 5C 8E A6, ボ 83 7B, a lone half-width ｱ B1; a lead byte may end a name.
