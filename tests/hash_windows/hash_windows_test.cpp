@@ -574,7 +574,8 @@ TEST(HashWindows, SaveDialogOwnsTheResultsWindowWhichTakesNoClicksMeanwhile) {
   module.Run(path.c_str(), 0, [&](DWORD thread) {
     results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    ::SetWindowPos(results, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    // Other tests' windows share this desktop: in front of these two, they would take the clicks.
+    ::SetWindowPos(results, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE);
     Click(results, kSaveId);
     HWND save = WaitForDialog(thread, "Save As");
     ASSERT_NE(save, nullptr);
@@ -584,9 +585,8 @@ TEST(HashWindows, SaveDialogOwnsTheResultsWindowWhichTakesNoClicksMeanwhile) {
     // is taken in order, so a second dialog would be open before Cancel reaches the first.
     RECT rect{};
     ::GetWindowRect(save, &rect);
-    ::SetWindowPos(save, nullptr, ::GetSystemMetrics(SM_CXSCREEN) - (rect.right - rect.left),
-                   ::GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top), 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER);
+    ::SetWindowPos(save, HWND_TOPMOST, ::GetSystemMetrics(SM_CXSCREEN) - (rect.right - rect.left),
+                   ::GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top), 0, 0, SWP_NOSIZE);
     ClickWithMouse({{results, kSaveId}, {save, IDCANCEL}});
     saveClosed = WaitUntilGone(save);
     secondDialog = HasDialog(thread, "Save As");
