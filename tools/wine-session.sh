@@ -161,7 +161,8 @@ corvane_hold_desktop() {
   echo "$pid" >"$WINEPREFIX.state/keeper.pid"
   while ! grep -q '^desktop up' "$log"; do
     if ! kill -0 "$pid" 2>/dev/null; then
-      echo "the Wine session of $WINEPREFIX did not come up:" >&2
+      wait "$pid"
+      echo "the Wine session of $WINEPREFIX did not come up (the keeper ended with $?):" >&2
       tail -n 20 "$log" >&2
       return 2
     fi
