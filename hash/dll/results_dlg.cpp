@@ -17,14 +17,13 @@ namespace corvane {
 
 namespace {
 
-// Where the next piece of the report being loaded starts. Loading runs to its end inside
-// OnInitDialog, so one position serves every results window of the module.
-uint32_t g_streamReadPosition = 0;
-
-// The report as the stream callback sees it; its length is measured once per loading.
+// The report as the stream callback sees it; its length is measured once per loading. The read
+// position is the loading's own: two results windows may load at once, on two threads or one
+// inside the other's message loop.
 struct StreamSource {
   const char* text;
   uint32_t length;
+  uint32_t position;
 };
 
 // A mode beyond the known ones is hashed with SHA-1, yet its saved report names no algorithm.
@@ -93,8 +92,7 @@ BOOL CResultsDlg::OnInitDialog() {
   m_richEdit.SetEventMask(ENM_REQUESTRESIZE);
 
   CFormattingDlg notice;
-  g_streamReadPosition = 0;
-  StreamSource source{m_strReport.GetString(), static_cast<uint32_t>(m_strReport.GetLength())};
+  StreamSource source{m_strReport.GetString(), static_cast<uint32_t>(m_strReport.GetLength()), 0};
   EDITSTREAM stream{};
   stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
   stream.pfnCallback = StreamInCallback;
@@ -119,17 +117,17 @@ BOOL CResultsDlg::OnInitDialog() {
 
 DWORD CALLBACK CResultsDlg::StreamInCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count,
                                              LONG* delivered) {
-  const auto* source = reinterpret_cast<const StreamSource*>(cookie);
+  auto* source = reinterpret_cast<StreamSource*>(cookie);
   uint32_t rest = 0;
-  if (source != nullptr && g_streamReadPosition < source->length) {
-    rest = source->length - g_streamReadPosition;
+  if (source != nullptr && source->position < source->length) {
+    rest = source->length - source->position;
   }
   uint32_t wanted = count > 0 ? static_cast<uint32_t>(count) : 0;
   uint32_t n = wanted <= rest ? wanted : rest;
   if (n > 0) {
-    std::memcpy(buffer, source->text + g_streamReadPosition, n);
+    std::memcpy(buffer, source->text + source->position, n);
+    source->position += n;
   }
-  g_streamReadPosition += n;
   if (delivered != nullptr) {
     *delivered = static_cast<LONG>(n);
   }

@@ -11,11 +11,15 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace corvane::test {
@@ -25,6 +29,8 @@ namespace {
 constexpr int kViewId = 1003;
 constexpr int kSaveId = 1006;
 constexpr int kCopyId = 1007;
+constexpr int kDigestEditId = 1000;
+constexpr int kMessageTextId = 0xFFFF;
 constexpr char kProductTitle[] = "Corvane 2004 - 64-bit Edition";
 
 std::string Md5Of(const std::string& bytes) {
@@ -233,6 +239,55 @@ void ClickWithMouse(const std::vector<std::pair<HWND, int>>& controls) {
     inputs.push_back(input);
   }
   ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// Lets threads go on only once all of them have come, so that what they do next overlaps.
+class Rendezvous {
+public:
+  explicit Rendezvous(int parties) : left_(parties) {}
+  // False when the others did not all come in time.
+  bool Arrive() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (--left_ == 0) {
+      allCame_.notify_all();
+      return true;
+    }
+    return allCame_.wait_for(lock, std::chrono::milliseconds(kWaitMs),
+                             [this] { return left_ <= 0; });
+  }
+
+private:
+  std::mutex mutex_;
+  std::condition_variable allCame_;
+  int left_;
+};
+
+// Results views of several threads start loading their reports together.
+Rendezvous* g_loadingTogether = nullptr;
+
+LRESULT CALLBACK MeetBeforeLoading(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && message->message == EM_STREAMIN &&
+      ::GetDlgCtrlID(message->hwnd) == kViewId && g_loadingTogether != nullptr) {
+    g_loadingTogether->Arrive();
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A command that a timer starts on the thread of a running one.
+struct NestedCommand {
+  void (*hash)(const char*, int);
+  std::string list;
+  int mode;
+  HWND outerProgress;
+  bool startedInsideTheOuterRun;
+};
+NestedCommand g_nested{};
+
+void CALLBACK StartNestedCommand(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  g_nested.startedInsideTheOuterRun = ::IsWindowVisible(g_nested.outerProgress) != FALSE;
+  g_nested.hash(g_nested.list.c_str(), g_nested.mode);
 }
 
 } // namespace
@@ -654,6 +709,114 @@ TEST(HashWindows, QuitMessageDuringARunIsPassedOnToTheHost) {
   EXPECT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
   EXPECT_EQ(msg.wParam, 0u);
+}
+
+// Explorer gives every folder window a thread of its own, in one process: commands in two of them
+// and a verification in a third run at once in the one loaded module, round after round.
+TEST(HashWindows, CommandsOnThreeThreadsAtOnceEachShowTheirOwnReport) {
+  TempFolder folder;
+  std::string md5List, sha1List;
+  std::vector<std::string> md5Lines, sha1Lines;
+  char name[32];
+  for (int i = 0; i < 200; ++i) {
+    std::snprintf(name, sizeof name, "file-%03d.bin", i);
+    const std::string bytes = PatternBytes(static_cast<size_t>(i) * 97);
+    const std::string path = folder.Write(name, bytes);
+    md5List += (i == 0 ? "" : "\n") + path;
+    md5Lines.push_back(Md5Of(bytes) + "    " + name);
+    sha1List = path + (i == 0 ? "" : "\n") + sha1List;
+    sha1Lines.insert(sha1Lines.begin(), Sha1Of(bytes) + "    " + name);
+  }
+  const std::string verifiedBytes = PatternBytes(3 * 65536 + 7);
+  const std::string verified = folder.Write("verified.bin", verifiedBytes);
+  const std::string digest = Sha1Of(verifiedBytes);
+
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  for (int round = 0; round < 3; ++round) {
+    // Every final window is open before any is closed: the three commands overlap.
+    Rendezvous allOpen(3);
+    Rendezvous loadingTogether(2);
+    g_loadingTogether = &loadingTogether;
+    std::string md5View, sha1View, verdict;
+    const auto compute = [&](const std::string& list, int mode, std::string* view) {
+      HHOOK hook =
+          ::SetWindowsHookExA(WH_CALLWNDPROC, MeetBeforeLoading, nullptr, ::GetCurrentThreadId());
+      module.Run(list.c_str(), mode, [&](DWORD thread) {
+        HWND results = WaitForDialog(thread, kProductTitle);
+        *view = results != nullptr ? ControlText(results, kViewId) : "(no results window)";
+        EXPECT_TRUE(allOpen.Arrive());
+        Click(results, IDOK);
+      });
+      ::UnhookWindowsHookEx(hook);
+    };
+    std::thread md5([&] { compute(md5List, 0, &md5View); });
+    std::thread sha1([&] { compute(sha1List, 1, &sha1View); });
+    std::thread verification([&] {
+      module.Run(verified.c_str(), 3, [&](DWORD thread) {
+        HWND entry = WaitForDialog(thread, "Message Digest to Verify");
+        if (entry != nullptr) {
+          ::SendMessageA(::GetDlgItem(entry, kDigestEditId), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(digest.c_str()));
+          Click(entry, IDOK);
+        }
+        HWND box = WaitForDialog(thread, kProductTitle);
+        verdict = box != nullptr ? ControlText(box, kMessageTextId) : "(no verdict)";
+        EXPECT_TRUE(allOpen.Arrive());
+        Click(box, IDOK);
+      });
+    });
+    md5.join();
+    sha1.join();
+    verification.join();
+    g_loadingTogether = nullptr;
+    EXPECT_EQ(md5View, Joined(md5Lines)) << "round " << round;
+    EXPECT_EQ(sha1View, Joined(sha1Lines)) << "round " << round;
+    EXPECT_EQ(verdict, "Digest matches. Verification succeeded.") << "round " << round;
+  }
+}
+
+// A folder window stays live during a command: a second command started from it, here by a timer,
+// runs inside the first one's message pump. Each shows its own report, and the first goes on.
+TEST(HashWindows, CommandStartedInsideAnotherOnTheSameThreadShowsItsOwnReport) {
+  TempFolder folder;
+  const std::string outerBytes = PatternBytes(4 * 65536);
+  const std::string outer = folder.Write("outer.bin", outerBytes);
+  const std::string inner = folder.Write("inner.txt", "inner");
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  g_nested = {reinterpret_cast<void (*)(const char*, int)>(
+                  reinterpret_cast<void*>(::GetProcAddress(module.Handle(), "Hash"))),
+              inner, 1, nullptr, false};
+  MessageRecorder recorder;
+  bool timerSet = false;
+  // After the outer run's first block the timer is made and waited for, so that the pump which
+  // follows the block dispatches it.
+  recorder.SetGate([&](const Record& record) {
+    if (record.message != PBM_SETPOS || record.wParam != 25 || timerSet) {
+      return;
+    }
+    timerSet = true;
+    g_nested.outerProgress = record.root;
+    ::SetTimer(nullptr, 0, USER_TIMER_MINIMUM, StartNestedCommand);
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kWaitMs, QS_TIMER);
+  });
+  std::string innerView, outerView;
+  bool innerGone = false;
+  module.Run(outer.c_str(), 0, [&](DWORD thread) {
+    HWND results = WaitForDialog(thread, kProductTitle);
+    innerView = results != nullptr ? ControlText(results, kViewId) : "(no results window)";
+    Click(results, IDOK);
+    innerGone = WaitUntilGone(results);
+    results = WaitForDialog(thread, kProductTitle);
+    outerView = results != nullptr ? ControlText(results, kViewId) : "(no results window)";
+    Click(results, IDOK);
+  });
+  EXPECT_TRUE(g_nested.startedInsideTheOuterRun);
+  EXPECT_TRUE(innerGone);
+  EXPECT_EQ(innerView, Sha1Of("inner") + "    inner.txt");
+  EXPECT_EQ(outerView, Md5Of(outerBytes) + "    outer.bin");
+  EXPECT_EQ(recorder.BarPositions(), (std::vector<int>{0, 25, 0, 100, 50, 75, 100, 100}));
 }
 
 } // namespace corvane::test

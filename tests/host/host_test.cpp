@@ -57,6 +57,8 @@ protected:
     WriteFile(File("数据.txt"), "abc");
     WriteFile(File("Привет.txt"), "The quick brown fox jumps over the lazy dog");
     WriteFile(File("café.txt"), "");
+    CreateDirectoryW(Utf16(File("Привет мир")).c_str(), nullptr);
+    WriteFile(File("Привет мир\\quarterly report.pdf"), "abc");
   }
 
   void SetUp() override { ASSERT_EQ(installResult_, 0) << "corvane-setup.exe /S failed"; }
@@ -152,7 +154,8 @@ TEST_F(HostTest, VerifySha1WithAnotherFilesDigestFails) {
             "Verification failed. Digest does not match.");
 }
 
-// A name the ANSI code page cannot hold is hashed under its short name; one it holds keeps its own.
+// A name the ANSI code page cannot hold is hashed under its short name; one it holds keeps its own,
+// also in a folder that the code page cannot name.
 TEST_F(HostTest, FilesNamedOutsideTheCodePageAreHashedAndVerified) {
   ASSERT_NE(ShortName("数据.txt").find('~'), std::string::npos) << "the file has no short name";
   struct Case {
@@ -166,6 +169,9 @@ TEST_F(HostTest, FilesNamedOutsideTheCodePageAreHashedAndVerified) {
        {File("Привет.txt"), File("café.txt")},
        {"2fd4e1c67a2d28fced849ee1bb76e7391b93eb12    " + ShortName("Привет.txt"),
         "da39a3ee5e6b4b0d3255bfef95601890afd80709    caf\xe9.txt"}},
+      {"md5",
+       {File("Привет мир\\quarterly report.pdf")},
+       {"900150983cd24fb0d6963f7d28e17f72    quarterly report.pdf"}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ResultsOf(c.command, c.files), c.lines) << c.command;
