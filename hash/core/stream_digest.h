@@ -17,12 +17,27 @@ enum class StreamOutcome {
 
 constexpr uint32_t kReadBlockSize = 65536;
 
-// Reads the stream to its end in blocks of kReadBlockSize through the chosen engine. After every
-// block it sets the bar (the percentage of fileSize read) and the bytes text (the running count
-// formatted with bytesFormat, a printf format taking one long long), pumps messages and, when an
-// abort is requested, asks the user. The window is told to paint after a declined abort; otherwise
-// it paints at its own pace. readBuffer holds kReadBlockSize bytes; digestText receives the
-// lower-case hexadecimal digest (32 or 40 characters and a NUL).
+// Takes every block a stream loop reads.
+class BlockSink {
+public:
+  virtual ~BlockSink() = default;
+  virtual void Take(const uint8_t* data, uint32_t length) = 0;
+};
+
+// The window's part of every block: the bar set to the percentage of fileSize read, the bytes text
+// (bytesRead formatted with bytesFormat, a printf format taking one long long), the thread's
+// messages pumped and, when an abort is requested, the user asked. After a declined abort the
+// window is told to paint; otherwise it paints at its own pace. False once the user confirmed.
+bool ShowBlockProgress(ProgressView& view, int64_t bytesRead, int64_t fileSize,
+                       const char* bytesFormat);
+
+// Reads the stream to its end in blocks of kReadBlockSize, each given to sink and then shown
+// (ShowBlockProgress). readBuffer holds kReadBlockSize bytes.
+StreamOutcome ReadStream(std::FILE* stream, int64_t fileSize, BlockSink& sink,
+                         const char* bytesFormat, ProgressView& view, uint8_t* readBuffer);
+
+// ReadStream through the chosen engine. digestText receives the lower-case hexadecimal digest (32
+// or 40 characters and a NUL) when the stream is Finished.
 StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm algorithm,
                            const char* bytesFormat, ProgressView& view, uint8_t* readBuffer,
                            char digestText[41]);

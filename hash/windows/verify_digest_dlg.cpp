@@ -1,4 +1,4 @@
-#include "hash/dll/verify_digest_dlg.h"
+#include "hash/windows/verify_digest_dlg.h"
 
 #include "hash/core/verify_run.h"
 #include "resources/hash_resource.h"

@@ -1,4 +1,4 @@
-#include "hash/dll/formatting_dlg.h"
+#include "hash/windows/formatting_dlg.h"
 
 #include "resources/hash_resource.h"
 

@@ -1,9 +1,9 @@
-#include "hash/dll/results_dlg.h"
+#include "hash/windows/results_dlg.h"
 
 #include "common/scoped_file.h"
 #include "framework/file_dialog.h"
-#include "hash/dll/formatting_dlg.h"
-#include "hash/dll/window_dpi.h"
+#include "hash/windows/formatting_dlg.h"
+#include "hash/windows/window_dpi.h"
 #include "resources/hash_resource.h"
 #include "win32/scoped.h"
 

@@ -1,4 +1,4 @@
-#include "hash/dll/progress_dlg.h"
+#include "hash/windows/progress_dlg.h"
 
 #include "resources/hash_resource.h"
 
