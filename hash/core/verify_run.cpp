@@ -1,5 +1,6 @@
 #include "hash/core/verify_run.h"
 
+#include "common/ascii_case.h"
 #include "common/scoped_file.h"
 #include "hash/core/file_length.h"
 #include "hash/core/stream_digest.h"
@@ -13,10 +14,6 @@ namespace corvane {
 namespace {
 
 constexpr const char kProductTitle[] = "Corvane 2004 - 64-bit Edition";
-
-char LowerAscii(char ch) {
-  return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
-}
 
 } // namespace
 
@@ -47,15 +44,6 @@ bool IsValidDigestText(const std::string& text, DigestAlgorithm algorithm) {
       return false;
   }
   return true;
-}
-
-bool DigestTextsMatch(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    if (LowerAscii(*a) != LowerAscii(*b))
-      return false;
-    if (*a == '\0')
-      return true;
-  }
 }
 
 VerifyOutcome VerifyPathList(const char* pathList, DigestAlgorithm algorithm,
@@ -111,7 +99,7 @@ VerifyOutcome RunVerification(const char* path, DigestAlgorithm algorithm,
   case StreamOutcome::Finished:
     break;
   }
-  if (DigestTextsMatch(expectedDigest != nullptr ? expectedDigest : "", digestText)) {
+  if (EqualsNoCase(expectedDigest != nullptr ? expectedDigest : "", digestText)) {
     user.Tell(VerifyMessage::DigestMatch);
     return VerifyOutcome::Match;
   }

@@ -7,6 +7,7 @@
 #include "common/hash_mode.h"
 #include "shell/dll/corvane_shell.h"
 #include "shell/dll/dropped_path.h"
+#include "win32/last_error.h"
 #include "win32/scoped.h"
 
 namespace corvane {
@@ -146,17 +147,17 @@ STDMETHODIMP CorvaneShell::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idC
   }
   ScopedMenu popup(CreatePopupMenu());
   if (!popup) {
-    return HRESULT_FROM_WIN32(GetLastError());
+    return LastErrorResult();
   }
   for (UINT i = 0; i < kCommandCount; ++i) {
     if (!InsertMenuA(popup.Get(), i, MF_BYPOSITION | MF_STRING, idCmdFirst + i,
                      kCommands[i].menuText)) {
-      return HRESULT_FROM_WIN32(GetLastError());
+      return LastErrorResult();
     }
   }
   if (!InsertMenuA(menu, indexMenu, MF_BYPOSITION | MF_POPUP,
                    reinterpret_cast<UINT_PTR>(popup.Get()), "Corvane 2004")) {
-    return HRESULT_FROM_WIN32(GetLastError());
+    return LastErrorResult();
   }
   // From here on the popup belongs to the context menu.
   popup.Release();
@@ -175,7 +176,7 @@ STDMETHODIMP CorvaneShell::GetCommandString(UINT_PTR idCmd, UINT type, UINT* /*r
   if (type & GCS_UNICODE) {
     wchar_t wide[64];
     if (MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 64) == 0) {
-      return HRESULT_FROM_WIN32(GetLastError());
+      return LastErrorResult();
     }
     lstrcpynW(reinterpret_cast<wchar_t*>(name), wide, static_cast<int>(cchMax));
   } else {

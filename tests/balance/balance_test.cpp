@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "shell/dll/identifiers.h"
+#include "tests/common/temp_folder.h"
 #include "tests/support/shell_host.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/scoped_file.h"
+#include "tests/common/temp_folder.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
 
@@ -113,7 +114,7 @@ std::string SaveDialogCaption(DWORD thread, HWND results) {
     if (search.found == nullptr)
       ::Sleep(20);
   }
-  return search.found != nullptr ? test::WindowText(search.found) : std::string();
+  return search.found != nullptr ? WindowText(search.found) : std::string();
 }
 
 // A folder with files named in UTF-16, as Explorer's user made them; removed with them.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/temp_folder.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
 

@@ -2,6 +2,7 @@
 // every line readable, every button inside the window.
 
 #include "resources/hash_resource.h"
+#include "tests/common/temp_folder.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
 

@@ -1,6 +1,7 @@
 // The hash module's progress and results windows, met as a user meets them.
 
 #include "tests/common/engine_traits.h"
+#include "tests/common/temp_folder.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
 #include "win32/scoped.h"

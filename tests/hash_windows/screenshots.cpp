@@ -2,6 +2,7 @@
 // and a verdict box of Hash.dll one after the other and photographs each from the screen into a
 // BMP file: screenshots.exe OUTPUT_FOLDER. Its thread is per-monitor DPI aware, as Explorer's is.
 
+#include "tests/common/temp_folder.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
 

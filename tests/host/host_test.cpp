@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/window_probe.h"
+#include "tests/support/programs.h"
+#include "tests/support/window_driver.h"
 #include "tools/explorer/text_lines.h"
 #include "win32/scoped.h"
 
@@ -89,7 +90,7 @@ protected:
       return {};
     }
     EXPECT_EQ(ClassOf(GetDlgItem(results, kReportView)).rfind("RICHEDIT", 0), 0u);
-    std::vector<std::string> lines = TextLines(TextOf(GetDlgItem(results, kReportView)));
+    std::vector<std::string> lines = TextLines(WindowText(GetDlgItem(results, kReportView)));
     Press(results, IDOK);
     EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();
     return lines;
@@ -110,7 +111,7 @@ protected:
     Press(entry, IDOK);
     HWND verdict = WaitForCaption(host.Id(), kProduct, kMessageText);
     EXPECT_NE(verdict, nullptr) << "no verdict";
-    const std::string text = TextOf(GetDlgItem(verdict, kMessageText));
+    const std::string text = WindowText(GetDlgItem(verdict, kMessageText));
     Press(verdict, IDOK);
     EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();
     return text;
@@ -206,7 +207,7 @@ TEST_F(HostTest, ContextMenuOffersTheSubmenuAndRunsThePickedCommand) {
   }
   HWND results = WaitForCaption(host.Id(), kProduct, kReportView);
   ASSERT_NE(results, nullptr) << "no results window";
-  EXPECT_EQ(TextLines(TextOf(GetDlgItem(results, kReportView))),
+  EXPECT_EQ(TextLines(WindowText(GetDlgItem(results, kReportView))),
             std::vector<std::string>{"900150983cd24fb0d6963f7d28e17f72    abc.txt"});
   Press(results, IDOK);
   EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();

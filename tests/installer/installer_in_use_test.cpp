@@ -10,7 +10,8 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/support/window_probe.h"
+#include "tests/support/programs.h"
+#include "tests/support/window_driver.h"
 
 namespace corvane::test {
 namespace {
@@ -234,7 +235,7 @@ TEST(InstallerInUseTest, InstallingAgainBeforeTheRestartKeepsTheNewInstallation)
   HWND results = WaitForCaption(host.Id(), "Corvane 2004 - 64-bit Edition", 1003);
   ASSERT_NE(results, nullptr) << "no results window: " << host.Errors();
   EXPECT_EQ(
-      TextOf(GetDlgItem(results, 1003)).rfind("900150983cd24fb0d6963f7d28e17f72    abc.txt", 0),
+      WindowText(GetDlgItem(results, 1003)).rfind("900150983cd24fb0d6963f7d28e17f72    abc.txt", 0),
       0u);
   Press(results, IDOK);
   EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();

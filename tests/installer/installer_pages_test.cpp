@@ -8,7 +8,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "tests/support/window_probe.h"
+#include "tests/support/programs.h"
+#include "tests/support/window_driver.h"
 
 namespace corvane::test {
 namespace {
@@ -40,8 +41,8 @@ void ClickThrough(const std::string& caption, std::initializer_list<const char*>
         0,
         [&](HWND window) {
           button = GetDlgItem(window, IDOK);
-          return TextOf(window).rfind(caption, 0) == 0 && button != nullptr &&
-                 IsWindowEnabled(button) && TextOf(button) == text;
+          return WindowText(window).rfind(caption, 0) == 0 && button != nullptr &&
+                 IsWindowEnabled(button) && WindowText(button) == text;
         },
         kPageTime);
     ASSERT_NE(wizard, nullptr) << caption << ": no enabled button " << text;
@@ -49,7 +50,9 @@ void ClickThrough(const std::string& caption, std::initializer_list<const char*>
     for (int attempt = 0; attempt < 6 && !moved; ++attempt) {
       Press(wizard, IDOK);
       moved = WaitUntil(
-          [&] { return !IsWindow(button) || !IsWindowEnabled(button) || TextOf(button) != text; },
+          [&] {
+            return !IsWindow(button) || !IsWindowEnabled(button) || WindowText(button) != text;
+          },
           5000);
     }
     ASSERT_TRUE(moved) << caption << ": " << text << " did nothing";
@@ -103,8 +106,8 @@ TEST(InstallerPagesTest, WizardInstallsAndTheUninstallWizardRemovesEverything) {
   ASSERT_TRUE(setup.Start(BinDir() + "corvane-setup.exe", {}));
   HWND wizard = WaitForCaption(setup.Id(), "Corvane 2004 - 64-bit Edition Setup", IDOK, kPageTime);
   ASSERT_NE(wizard, nullptr);
-  EXPECT_EQ(TextOf(GetDlgItem(wizard, kBranding)).rfind("Corvane 2004 - 64-bit Edition", 0), 0u)
-      << TextOf(GetDlgItem(wizard, kBranding));
+  EXPECT_EQ(WindowText(GetDlgItem(wizard, kBranding)).rfind("Corvane 2004 - 64-bit Edition", 0), 0u)
+      << WindowText(GetDlgItem(wizard, kBranding));
   ClickThrough("Corvane 2004 - 64-bit Edition Setup", {"&Next >", "&Install", "&Finish"});
   ASSERT_EQ(setup.Wait(kPageTime), 0);
 
@@ -144,20 +147,20 @@ TEST(InstallerPagesTest, AFailedUpgradeOffersTheEarlierFolderAndKeepsItsInstalla
                 setup.Id(),
                 [&](HWND window) {
                   folder = Descendant(window, kFolderEdit);
-                  return folder != nullptr && TextOf(folder) == earlier;
+                  return folder != nullptr && WindowText(folder) == earlier;
                 },
                 kPageTime),
             nullptr)
-      << (folder != nullptr ? TextOf(folder) : "no directory page");
+      << (folder != nullptr ? WindowText(folder) : "no directory page");
   ClickThrough(caption, {"&Install"});
   HWND box = WaitForWindow(
       setup.Id(),
       [&](HWND window) {
-        return TextOf(window) == caption && TextOf(GetDlgItem(window, IDOK)) == "OK";
+        return WindowText(window) == caption && WindowText(GetDlgItem(window, IDOK)) == "OK";
       },
       kPageTime);
   ASSERT_NE(box, nullptr) << "no message box";
-  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)),
+  EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)),
             "Corvane.dll could not be registered (DllRegisterServer failed).\r\n"
             "The earlier installation in " +
                 earlier + " was left as it was.");
@@ -168,11 +171,11 @@ TEST(InstallerPagesTest, AFailedUpgradeOffersTheEarlierFolderAndKeepsItsInstalla
       setup.Id(),
       [&](HWND window) {
         status = Descendant(window, kStatusText);
-        return TextOf(window).rfind(caption, 0) == 0 && status != nullptr &&
-               TextOf(status) == "Setup failed; the earlier installation was kept.";
+        return WindowText(window).rfind(caption, 0) == 0 && status != nullptr &&
+               WindowText(status) == "Setup failed; the earlier installation was kept.";
       },
       kPageTime);
-  EXPECT_NE(wizard, nullptr) << (status != nullptr ? TextOf(status) : "no status text");
+  EXPECT_NE(wizard, nullptr) << (status != nullptr ? WindowText(status) : "no status text");
   ASSERT_NE(wizard, nullptr);
   // Only Cancel is left to close it.
   HWND cancel = GetDlgItem(wizard, IDCANCEL);

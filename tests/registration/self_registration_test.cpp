@@ -8,14 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/registered_class_tree.h"
+#include "tests/common/temp_folder.h"
 #include "tests/registration/registry_dump.h"
-#include "tests/support/window_probe.h"
+#include "tests/support/programs.h"
 #include "win32/scoped.h"
 
 namespace corvane::test {
 namespace {
 
-const char kClsid[] = "{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}";
 const char kClassKey[] = "CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}";
 // The library is registered under its own locale.
 constexpr LCID kLibraryLocale = 0x0409;
@@ -32,37 +33,6 @@ Lines ClassTree() {
     const Lines part = DumpKey(HKEY_CLASSES_ROOT, "HKCR", path);
     lines.insert(lines.end(), part.begin(), part.end());
   }
-  std::sort(lines.begin(), lines.end());
-  return lines;
-}
-
-Lines ExpectedClassTree(const std::string& modulePath) {
-  const std::string c = std::string("HKCR\\") + kClassKey;
-  const std::string clsid = kClsid;
-  Lines lines = {
-      c,
-      c + "\\InprocServer32",
-      c + "\\InprocServer32|=1:" + modulePath,
-      c + "\\InprocServer32|ThreadingModel=1:Apartment",
-      c + "\\ProgID",
-      c + "\\ProgID|=1:Tamsel.TamselShell.1",
-      c + "\\Programmable",
-      c + "\\TypeLib",
-      c + "\\TypeLib|=1:{6B0F4A1D-52C3-4E7D-9A21-3C5D7E8F9A01}",
-      c + "\\VersionIndependentProgID",
-      c + "\\VersionIndependentProgID|=1:Tamsel.TamselShell",
-      c + "|=1:TamselShell Class",
-      "HKCR\\Tamsel.TamselShell",
-      "HKCR\\Tamsel.TamselShell.1",
-      "HKCR\\Tamsel.TamselShell.1\\CLSID",
-      "HKCR\\Tamsel.TamselShell.1\\CLSID|=1:" + clsid,
-      "HKCR\\Tamsel.TamselShell.1|=1:TamselShell Class",
-      "HKCR\\Tamsel.TamselShell\\CLSID",
-      "HKCR\\Tamsel.TamselShell\\CLSID|=1:" + clsid,
-      "HKCR\\Tamsel.TamselShell\\CurVer",
-      "HKCR\\Tamsel.TamselShell\\CurVer|=1:Tamsel.TamselShell.1",
-      "HKCR\\Tamsel.TamselShell|=1:TamselShell Class",
-  };
   std::sort(lines.begin(), lines.end());
   return lines;
 }
@@ -109,32 +79,6 @@ DWORD RunRegsvr32(const std::string& arguments) {
   return static_cast<DWORD>(RunCommandLine("regsvr32.exe " + arguments));
 }
 
-// A private folder for copies of the module; removed with everything in it.
-class TempFolder {
-public:
-  explicit TempFolder(const std::string& name) {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    path_ = std::string(temp) + name + "\\";
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~TempFolder() {
-    for (const std::string& file : files_) {
-      DeleteFileA(file.c_str());
-    }
-    RemoveDirectoryA(path_.c_str());
-  }
-  std::string Add(const std::string& name) {
-    files_.push_back(path_ + name);
-    return files_.back();
-  }
-  const std::string& Path() const { return path_; }
-
-private:
-  std::string path_;
-  std::vector<std::string> files_;
-};
-
 class SelfRegistration : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -157,7 +101,7 @@ protected:
 TEST_F(SelfRegistration, Regsvr32WritesTheClassTreeAndTheTypeLibraryAndRemovesThemAgain) {
   const std::string dll = BuiltDll();
   ASSERT_EQ(RunRegsvr32("/s \"" + dll + "\""), 0u);
-  EXPECT_EQ(ClassTree(), ExpectedClassTree(dll));
+  EXPECT_EQ(ClassTree(), RegisteredClassTree(dll));
   EXPECT_TRUE(TypeLibRegistered());
   EXPECT_EQ(RegisteredTypeLibPath(), dll);
 
@@ -176,7 +120,7 @@ TEST_F(SelfRegistration, RegisteringTwiceLeavesNoStrayKeysBelowTheClass) {
     ASSERT_EQ(RegCreateKeyA(HKEY_CLASSES_ROOT, stray.c_str(), key.Receive()), ERROR_SUCCESS);
   }
   ASSERT_EQ(server.Register(), S_OK);
-  EXPECT_EQ(ClassTree(), ExpectedClassTree(BuiltDll()));
+  EXPECT_EQ(ClassTree(), RegisteredClassTree(BuiltDll()));
 }
 
 TEST_F(SelfRegistration, UnregisteringRemovesProgIdsAndClassButKeepsClsidAndOtherClasses) {
@@ -205,14 +149,16 @@ TEST_F(SelfRegistration, UnregisteringWithNothingRegisteredChangesNothing) {
 }
 
 TEST_F(SelfRegistration, ModulePathWithSingleQuoteIsWrittenAsItIs) {
-  TempFolder folder("Tam's Corvane");
-  const std::string copy = folder.Add("Corvane.dll");
+  const TempFolder temp;
+  const std::string folder = temp.Path("Tam's Corvane");
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  const std::string copy = folder + "\\Corvane.dll";
   ASSERT_TRUE(CopyFileA(BuiltDll().c_str(), copy.c_str(), FALSE));
   {
     LoadedServer server(copy);
     ASSERT_TRUE(server.Loaded());
     ASSERT_EQ(server.Register(), S_OK);
-    EXPECT_EQ(ClassTree(), ExpectedClassTree(copy));
+    EXPECT_EQ(ClassTree(), RegisteredClassTree(copy));
     EXPECT_EQ(RegisteredTypeLibPath(), copy);
     EXPECT_EQ(server.Unregister(), S_OK);
   }
@@ -220,9 +166,9 @@ TEST_F(SelfRegistration, ModulePathWithSingleQuoteIsWrittenAsItIs) {
 }
 
 TEST_F(SelfRegistration, TypeLibraryFallsBackToTheTlbFileBesideTheModule) {
-  TempFolder folder("Corvane Fallback");
-  const std::string copy = folder.Add("Corvane.dll");
-  const std::string tlb = folder.Add("Corvane.tlb");
+  const TempFolder folder;
+  const std::string copy = folder.Path("Corvane.dll");
+  const std::string tlb = folder.Path("Corvane.tlb");
   ASSERT_TRUE(CopyFileA(BuiltDll().c_str(), copy.c_str(), FALSE));
 
   // Take the type library out of the copy and keep its bytes.

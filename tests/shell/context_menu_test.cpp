@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/temp_folder.h"
 #include "tests/support/shell_host.h"
 #include "tools/explorer/hdrop_data_object.h"
 
@@ -294,9 +295,8 @@ TEST_F(ContextMenu, EachMissingPieceShowsItsErrorBoxAndStillSucceeds) {
 
 TEST_F(ContextMenu, AHashModulePathOf258CharactersIsFound) {
   // A copy of the stand-in whose full path is exactly 258 characters: the longest the value holds.
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  std::string dir = std::string(temp) + "cvlong";
+  const TempFolder temp;
+  std::string dir = temp.Path("cvlong");
   const std::size_t dirLength = 240;
   dir += std::string(dirLength - dir.size(), 'd');
   CreateDirectoryA(dir.c_str(), nullptr);
@@ -311,9 +311,6 @@ TEST_F(ContextMenu, AHashModulePathOf258CharactersIsFound) {
   const HashCall call = recorder_.Take();
   EXPECT_TRUE(call.called);
   EXPECT_EQ(3, call.mode);
-
-  DeleteFileA(module.c_str());
-  RemoveDirectoryA(dir.c_str());
 }
 
 } // namespace

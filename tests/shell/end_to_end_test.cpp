@@ -1,11 +1,11 @@
 // One command from the context menu through the real Hash.dll to its results window.
 #include <windows.h>
 
-#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "tests/common/temp_folder.h"
 #include "tests/support/shell_host.h"
 
 namespace corvane::test {
@@ -18,10 +18,8 @@ TEST(EndToEnd, Md5CommandShowsTheDigestOfTheSelectedFileInTheResultsWindow) {
   if (GetFileAttributesA(hashModule.c_str()) == INVALID_FILE_ATTRIBUTES) {
     GTEST_SKIP() << "Hash.dll is not built";
   }
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  const std::string file = std::string(temp) + "corvane_e2e_abc.txt";
-  std::ofstream(file, std::ios::binary) << "abc";
+  const TempFolder temp;
+  const std::string file = temp.Write("corvane_e2e_abc.txt", "abc");
 
   HashModuleValue value;
   value.SetPath(hashModule);
@@ -41,7 +39,6 @@ TEST(EndToEnd, Md5CommandShowsTheDigestOfTheSelectedFileInTheResultsWindow) {
             results.Text().find("900150983cd24fb0d6963f7d28e17f72    corvane_e2e_abc.txt"))
       << results.Text();
   EXPECT_EQ(nullptr, GetModuleHandleA("Hash.dll")) << "the hash module is unloaded afterwards";
-  DeleteFileA(file.c_str());
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "tests/common/engine_traits.h"
+#include "tests/common/temp_folder.h"
 #include "tests/support/window_driver.h"
 
 #include <windows.h>
@@ -124,22 +125,9 @@ protected:
     s_hash = nullptr;
   }
 
-  void SetUp() override {
-    ASSERT_NE(s_hash, nullptr) << "Hash.dll or its export Hash is missing";
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    folder_ = std::string(temp) + "corvane-verify-" + std::to_string(::GetCurrentProcessId()) +
-              "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    ::CreateDirectoryA(folder_.c_str(), nullptr);
-  }
+  void SetUp() override { ASSERT_NE(s_hash, nullptr) << "Hash.dll or its export Hash is missing"; }
 
-  void TearDown() override {
-    for (const std::string& file : files_)
-      ::DeleteFileA(file.c_str());
-    ::RemoveDirectoryA(folder_.c_str());
-  }
-
-  std::string PathOf(const std::string& name) const { return folder_ + "\\" + name; }
+  std::string PathOf(const std::string& name) const { return folder_.Path(name); }
 
   std::string MakeFile(const std::string& name, const std::string& contents) {
     const std::string path = PathOf(name);
@@ -150,7 +138,6 @@ protected:
     if (!contents.empty())
       ::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
     ::CloseHandle(file);
-    files_.push_back(path);
     return path;
   }
 
@@ -255,8 +242,7 @@ protected:
   static HMODULE s_module;
   static HashExport s_hash;
   const DWORD thread_ = ::GetCurrentThreadId();
-  std::string folder_;
-  std::vector<std::string> files_;
+  test::TempFolder folder_;
   Texts leftovers_;
 };
 

@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "tools/explorer/hdrop_data_object.h"
+#include "win32/last_error.h"
 
 namespace corvane {
 namespace {
@@ -96,7 +97,7 @@ HRESULT ContextMenuHost::Fill(HMENU menu) {
     return E_UNEXPECTED;
   }
   if (menu == nullptr) {
-    return HRESULT_FROM_WIN32(GetLastError());
+    return LastErrorResult();
   }
   const HRESULT result = menu_->QueryContextMenu(menu, 0, kFirstId, 0x7FFF, CMF_NORMAL);
   if (FAILED(result)) {

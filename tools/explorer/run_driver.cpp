@@ -7,6 +7,7 @@
 #include "common/scoped_file.h"
 #include "tools/explorer/text_lines.h"
 #include "win32/scoped.h"
+#include "win32/window_text.h"
 
 namespace corvane {
 namespace {
@@ -20,20 +21,6 @@ constexpr int kProgressBytesId = 1003;
 constexpr int kProgressStatusId = 1004;
 constexpr int kMessageTextId = 0xFFFF;
 constexpr UINT kTimerPeriodMs = 100;
-
-std::string WindowText(HWND window) {
-  if (window == nullptr) {
-    return {};
-  }
-  const int length = GetWindowTextLengthA(window);
-  if (length <= 0) {
-    return {};
-  }
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  const int copied = GetWindowTextA(window, text.data(), length + 1);
-  text.resize(static_cast<size_t>(std::max(copied, 0)));
-  return text;
-}
 
 std::string ClassName(HWND window) {
   char name[64] = {};
