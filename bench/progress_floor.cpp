@@ -10,6 +10,7 @@
 //     closed; per file the name, size and status texts, the bar's range and position 0; per
 //     block the position, the byte count and one look at the queue
 #include "common/scoped_file.h"
+#include "hash/core/bytes_text.h"
 #include "hash/core/file_length.h"
 #include "hash/dll/progress_dlg.h"
 
@@ -34,8 +35,8 @@ namespace {
 constexpr size_t kBlock = 65536;
 
 void ShowBlock(CProgressDlg& progress, long long bytesRead, long long fileSize) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld", bytesRead);
+  char text[kBytesTextSize];
+  FormatBytes(bytesRead, BytesText::Count, text);
   progress.SetPosition(static_cast<int>(fileSize != 0 ? bytesRead * 100 / fileSize : bytesRead));
   progress.SetBytes(text);
   progress.PumpMessages();
@@ -62,9 +63,10 @@ void Files(CProgressDlg& progress, const std::vector<std::string>& paths) {
     if (!file)
       continue;
     const long long fileSize = FileLength(file.Get());
-    std::snprintf(text, sizeof text, "%lld bytes", fileSize);
+    char sizeText[kBytesTextSize];
+    FormatBytes(fileSize, BytesText::CountAndUnit, sizeText);
     progress.SetFileName(path.c_str());
-    progress.SetFileSize(text);
+    progress.SetFileSize(sizeText);
     progress.SetRange(0, 100);
     progress.SetPosition(0);
     std::snprintf(text, sizeof text, "File %i of %i", index, count);

@@ -48,16 +48,17 @@ void RunBatch(const char* pathList, HashMode mode, ProgressView& progress, Resul
       continue;
     }
     const int64_t fileSize = FileLength(file.Get());
-    std::snprintf(text, sizeof text, "%lld bytes", static_cast<long long>(fileSize));
+    char sizeText[kBytesTextSize];
+    FormatBytes(fileSize, BytesText::CountAndUnit, sizeText);
     progress.SetFileName(entry.Text());
-    progress.SetFileSize(text);
+    progress.SetFileSize(sizeText);
     progress.SetRange(0, 100);
     progress.SetPosition(0);
     std::snprintf(text, sizeof text, "File %i of %i", entryIndex, fileCount);
     progress.SetStatus(text);
 
-    const StreamOutcome outcome = DigestStream(file.Get(), fileSize, algorithm, "%lld", progress,
-                                               readBuffer.get(), digestText);
+    const StreamOutcome outcome = DigestStream(file.Get(), fileSize, algorithm, BytesText::Count,
+                                               progress, readBuffer.get(), digestText);
     file.Close();
     if (outcome == StreamOutcome::Aborted)
       break;

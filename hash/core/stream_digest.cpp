@@ -58,13 +58,13 @@ int Percentage(int64_t bytesRead, int64_t fileSize) {
 } // namespace
 
 StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm algorithm,
-                           const char* bytesFormat, ProgressView& view, uint8_t* readBuffer,
+                           BytesText bytesText, ProgressView& view, uint8_t* readBuffer,
                            char digestText[41]) {
   const DigestEngine& engine = EngineFor(algorithm);
   EngineContext context;
   engine.init(context);
   int64_t bytesRead = 0;
-  char bytesText[48];
+  char countText[kBytesTextSize];
 
   while (!std::feof(stream)) {
     const size_t count = std::fread(readBuffer, 1, kReadBlockSize, stream);
@@ -73,9 +73,9 @@ StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm 
       return StreamOutcome::ReadError;
     engine.update(context, readBuffer, static_cast<uint32_t>(count));
     bytesRead += static_cast<int64_t>(count);
-    std::snprintf(bytesText, sizeof bytesText, bytesFormat, static_cast<long long>(bytesRead));
+    FormatBytes(bytesRead, bytesText, countText);
     view.SetPosition(Percentage(bytesRead, fileSize));
-    view.SetBytes(bytesText);
+    view.SetBytes(countText);
     view.PumpMessages();
     if (view.AbortRequested()) {
       if (view.ConfirmAbort())

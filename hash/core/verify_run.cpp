@@ -86,18 +86,19 @@ VerifyOutcome RunVerification(const char* path, DigestAlgorithm algorithm,
 
   progress.Show();
   const int64_t fileLength = FileLength(file.Get());
-  char text[48];
-  std::snprintf(text, sizeof text, "%lld bytes", static_cast<long long>(fileLength));
+  char sizeText[kBytesTextSize];
+  FormatBytes(fileLength, BytesText::CountAndUnit, sizeText);
   progress.SetFileName(path);
-  progress.SetFileSize(text);
+  progress.SetFileSize(sizeText);
   progress.SetRange(0, 100);
   progress.SetPosition(0);
   progress.SetStatus("Verifying File");
 
   const std::unique_ptr<uint8_t[]> readBuffer(new uint8_t[kReadBlockSize]);
   char digestText[41];
-  const StreamOutcome outcome = DigestStream(file.Get(), fileLength, algorithm, "%lld bytes",
-                                             progress, readBuffer.get(), digestText);
+  const StreamOutcome outcome =
+      DigestStream(file.Get(), fileLength, algorithm, BytesText::CountAndUnit, progress,
+                   readBuffer.get(), digestText);
   file.Close();
   progress.Destroy();
 
