@@ -17,7 +17,7 @@ declare -A allowed=(
   [shell/registrar_win32]="shell/registrar win32 common"
   [shell/dll]="shell/core shell/registrar_win32 shell/registrar win32 common resources"
   [tools/explorer]="win32 common"
-  [tools/host]="tools/explorer win32"
+  [tools/host]="tools/explorer win32 common"
   [tools/desktop-keeper]=""
 )
 

@@ -1,5 +1,6 @@
 #include "hash/dll/results_dlg.h"
 
+#include "common/hash_mode.h"
 #include "common/scoped_file.h"
 #include "framework/file_dialog.h"
 #include "hash/dll/formatting_dlg.h"
@@ -26,18 +27,6 @@ struct StreamSource {
   const char* text;
   uint32_t length;
 };
-
-// A mode beyond the known ones is hashed with SHA-1, yet its saved report names no algorithm.
-const char* AlgorithmWord(HashMode mode) {
-  switch (mode) {
-  case HashMode::ComputeMd5:
-    return "MD5 ";
-  case HashMode::ComputeSha1:
-    return "SHA-1 ";
-  default:
-    return "Unknown Hash ";
-  }
-}
 
 // Caption, borders and whatever scroll bars the window shows.
 int NonClientHeight(HWND window) {
@@ -194,7 +183,7 @@ void CResultsDlg::OnSaveToFile() {
   }
 
   // Text mode turns every LF into CR LF on the way out.
-  bool written = std::fputs(AlgorithmWord(m_nMode), file.Get()) >= 0 &&
+  bool written = std::fputs(ReportWordOf(m_nMode), file.Get()) >= 0 &&
                  std::fputs("Digest\n\n", file.Get()) >= 0 &&
                  std::fwrite(plain.data(), 1, plain.size(), file.Get()) == plain.size() &&
                  std::fputc('\n', file.Get()) != EOF;

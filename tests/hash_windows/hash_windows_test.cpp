@@ -1,5 +1,6 @@
 // The hash module's progress and results windows, met as a user meets them.
 
+#include "common/hash_mode.h"
 #include "tests/common/engine_traits.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
@@ -36,7 +37,8 @@ std::string Sha1Of(const std::string& bytes) {
 }
 
 std::string DigestOf(int mode, const std::string& bytes) {
-  return mode == 0 ? Md5Of(bytes) : Sha1Of(bytes);
+  return DigestAlgorithmOf(static_cast<HashMode>(mode)) == DigestAlgorithm::Md5 ? Md5Of(bytes)
+                                                                                : Sha1Of(bytes);
 }
 
 // Lines of the view's plain text, joined as the view joins them.

@@ -1,3 +1,4 @@
+#include "common/hash_mode.h"
 #include "tests/common/engine_traits.h"
 #include "tests/support/window_driver.h"
 
@@ -21,8 +22,8 @@ using test::WaitForDialog;
 using test::WaitUntilGone;
 using Texts = std::vector<std::string>;
 
-constexpr int kMd5Mode = 2;
-constexpr int kSha1Mode = 3;
+constexpr int kMd5Mode = static_cast<int>(HashMode::VerifyMd5);
+constexpr int kSha1Mode = static_cast<int>(HashMode::VerifySha1);
 constexpr int kDigestEdit = 1000;
 const std::string kProduct = "Corvane 2004 - 64-bit Edition";
 const std::string kDigestDialog = "Message Digest to Verify";

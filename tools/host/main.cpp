@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/hash_mode.h"
 #include "tools/explorer/context_menu_host.h"
 #include "tools/explorer/run_driver.h"
 
@@ -30,12 +31,23 @@ enum ExitCode {
   kNoResults = 5,
 };
 
+// The host names of the commands that match, joined by `separator`: "md5|sha1|...".
+std::string CommandNames(const char* separator, bool verifications) {
+  std::string names;
+  for (const HashModeFacts& facts : kHashModes) {
+    if (verifications || !facts.verifies) {
+      names += (names.empty() ? "" : separator) + std::string(facts.hostCommand);
+    }
+  }
+  return names;
+}
+
 int Usage(const char* problem) {
   if (problem != nullptr) {
     std::fprintf(stderr, "corvane-host: %s\n", problem);
   }
-  std::fprintf(stderr, "usage: corvane-host.exe [--command md5|sha1|verify-md5|verify-sha1]"
-                       " [--drive FOLDER] FILE...\n");
+  std::fprintf(stderr, "usage: corvane-host.exe [--command %s] [--drive FOLDER] FILE...\n",
+               CommandNames("|", true).c_str());
   return kUsage;
 }
 
@@ -116,8 +128,8 @@ int Main(int argc, wchar_t** argv) {
     return Usage(("unknown command " + AnsiText(commandName)).c_str());
   }
   if (!driveFolder.empty()) {
-    if (commandName.empty() || offset > 1) {
-      return Usage("--drive needs --command md5 or --command sha1");
+    if (commandName.empty() || IsVerification(static_cast<HashMode>(offset))) {
+      return Usage(("--drive needs --command " + CommandNames(" or --command ", false)).c_str());
     }
     const DWORD attributes = GetFileAttributesW(driveFolder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
