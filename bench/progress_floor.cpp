@@ -9,6 +9,7 @@
 //     every file of LIST (paths separated by line feeds) opened, read in 64 KiB blocks and
 //     closed; per file the name, size and status texts, the bar's range and position 0; per
 //     block the position, the byte count and one look at the queue
+#include "common/hash_resource.h"
 #include "common/scoped_file.h"
 #include "hash/core/bytes_text.h"
 #include "hash/core/file_length.h"
@@ -101,7 +102,7 @@ int Main(int argc, char** argv) {
   CProgressDlg progress;
   const auto start = std::chrono::steady_clock::now();
   progress.Create();
-  progress.SetTitle(files && paths.size() < 2 ? "Hashing File..." : "Hashing Files...");
+  progress.SetTitle(files && paths.size() < 2 ? kProgressTitleOneFile : kProgressTitleFiles);
   progress.Show();
   if (files)
     Files(progress, paths);

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 declare -A allowed=(
   [common]=""
   [win32]=""
-  [framework]=""
+  [framework]="common"
   [hash/digest]=""
   [hash/core]="hash/digest common"
   [hash/dll]="hash/core hash/digest framework win32 common resources"

@@ -1,5 +1,6 @@
 #include "hash/core/batch_run.h"
 
+#include "common/hash_resource.h"
 #include "common/scoped_file.h"
 #include "hash/core/file_length.h"
 #include "hash/core/report.h"
@@ -29,7 +30,7 @@ void RunBatch(const char* pathList, HashMode mode, ProgressView& progress, Resul
   const DigestAlgorithm algorithm = DigestAlgorithmOf(mode);
 
   progress.Create();
-  progress.SetTitle(fileCount < 2 ? "Hashing File..." : "Hashing Files...");
+  progress.SetTitle(fileCount < 2 ? kProgressTitleOneFile : kProgressTitleFiles);
   progress.Show();
 
   ReportBuilder report(codePage);

@@ -1,5 +1,6 @@
 #include "hash/core/verify_run.h"
 
+#include "common/product.h"
 #include "common/scoped_file.h"
 #include "hash/core/file_length.h"
 #include "hash/core/stream_digest.h"
@@ -11,8 +12,6 @@
 namespace corvane {
 
 namespace {
-
-constexpr const char kProductTitle[] = "Corvane 2004 - 64-bit Edition";
 
 char LowerAscii(char ch) {
   return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;

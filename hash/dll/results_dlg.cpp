@@ -1,11 +1,11 @@
 #include "hash/dll/results_dlg.h"
 
 #include "common/hash_mode.h"
+#include "common/hash_resource.h"
 #include "common/scoped_file.h"
 #include "framework/file_dialog.h"
 #include "hash/dll/formatting_dlg.h"
 #include "hash/dll/window_dpi.h"
-#include "resources/hash_resource.h"
 #include "win32/scoped.h"
 
 #include <algorithm>

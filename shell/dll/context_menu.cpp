@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "common/hash_mode.h"
+#include "common/product.h"
 #include "shell/dll/corvane_shell.h"
 #include "shell/dll/dropped_path.h"
 #include "win32/scoped.h"
@@ -12,7 +13,7 @@
 namespace corvane {
 namespace {
 
-constexpr char kHashModuleKey[] = "Software\\Corvane 2004";
+constexpr char kHashModuleKey[] = "Software\\" CORVANE_PRODUCT_NAME;
 // The path plus its NUL; a value that fills it without a NUL is not a path.
 constexpr DWORD kHashModulePathSize = 259;
 
@@ -132,7 +133,7 @@ STDMETHODIMP CorvaneShell::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idC
     }
   }
   if (!InsertMenuA(menu, indexMenu, MF_BYPOSITION | MF_POPUP,
-                   reinterpret_cast<UINT_PTR>(popup.Get()), "Corvane 2004")) {
+                   reinterpret_cast<UINT_PTR>(popup.Get()), kProductName)) {
     return HRESULT_FROM_WIN32(GetLastError());
   }
   // From here on the popup belongs to the context menu.

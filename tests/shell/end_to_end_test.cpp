@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include "common/hash_resource.h"
+#include "common/product.h"
 #include "tests/support/shell_host.h"
 
 namespace corvane::test {
 namespace {
-
-constexpr int kReportView = 1003;
 
 TEST(EndToEnd, Md5CommandShowsTheDigestOfTheSelectedFileInTheResultsWindow) {
   const std::string hashModule = BinDir() + "Hash.dll";
@@ -29,7 +29,7 @@ TEST(EndToEnd, Md5CommandShowsTheDigestOfTheSelectedFileInTheResultsWindow) {
   ASSERT_TRUE(menu);
   ASSERT_EQ(S_OK, InitializeWith(menu.Get(), {file}));
 
-  MessageBoxAnswerer results("Corvane 2004 - 64-bit Edition", kReportView);
+  MessageBoxAnswerer results(kProductTitle, IDC_REPORT_VIEW);
   MessageBoxAnswerer error; // would catch any of the handler's own error boxes
   EXPECT_EQ(S_OK, InvokeByOffset(menu.Get(), 0));
   results.Stop();
