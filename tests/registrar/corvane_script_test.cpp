@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/com_identifiers.h"
 #include "shell/registrar/registrar.h"
 #include "tests/doubles/memory_registry.h"
 
@@ -18,7 +19,7 @@ std::string ReadScript() {
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-const char kClass[] = "HKCR\\CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}";
+const std::string kClass = std::string("HKCR\\CLSID\\") + kCorvaneShellClassId;
 
 // The module path as the self-registration binds it: single quotes doubled.
 constexpr const char* kModule = "C:\\Program Files\\Tam''s\\Corvane.dll";
@@ -35,17 +36,17 @@ Lines RegisteredTree() {
       c + "\\ProgID|=1:Tamsel.TamselShell.1",
       c + "\\Programmable",
       c + "\\TypeLib",
-      c + "\\TypeLib|=1:{6B0F4A1D-52C3-4E7D-9A21-3C5D7E8F9A01}",
+      c + "\\TypeLib|=1:" + kCorvaneTypeLibraryId,
       c + "\\VersionIndependentProgID",
       c + "\\VersionIndependentProgID|=1:Tamsel.TamselShell",
       c + "|=1:TamselShell Class",
       "HKCR\\Tamsel.TamselShell",
       "HKCR\\Tamsel.TamselShell.1",
       "HKCR\\Tamsel.TamselShell.1\\CLSID",
-      "HKCR\\Tamsel.TamselShell.1\\CLSID|=1:{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}",
+      "HKCR\\Tamsel.TamselShell.1\\CLSID|=1:" + std::string(kCorvaneShellClassId),
       "HKCR\\Tamsel.TamselShell.1|=1:TamselShell Class",
       "HKCR\\Tamsel.TamselShell\\CLSID",
-      "HKCR\\Tamsel.TamselShell\\CLSID|=1:{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}",
+      "HKCR\\Tamsel.TamselShell\\CLSID|=1:" + std::string(kCorvaneShellClassId),
       "HKCR\\Tamsel.TamselShell\\CurVer",
       "HKCR\\Tamsel.TamselShell\\CurVer|=1:Tamsel.TamselShell.1",
       "HKCR\\Tamsel.TamselShell|=1:TamselShell Class",

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/com_identifiers.h"
 #include "common/hash_mode.h"
 #include "tools/explorer/context_menu_host.h"
 #include "tools/explorer/run_driver.h"
@@ -18,9 +19,7 @@
 namespace corvane {
 namespace {
 
-// {6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}
-constexpr CLSID kCorvaneShell = {
-    0x6B0F4A10, 0x52C3, 0x4E7D, {0x9A, 0x21, 0x3C, 0x5D, 0x7E, 0x8F, 0x9A, 0x01}};
+constexpr CLSID kCorvaneShell = GuidFromText<CLSID>(kCorvaneShellClassId);
 
 enum ExitCode {
   kSuccess = 0,
@@ -152,9 +151,9 @@ int Main(int argc, wchar_t** argv) {
   ContextMenuHost host;
   const HRESULT created = host.Create(kCorvaneShell, paths);
   if (created == REGDB_E_CLASSNOTREG) {
-    return Fail(kNotInstalled, "Corvane 2004 is not installed: its class "
-                               "{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01} is not registered "
-                               "(run corvane-setup.exe)");
+    return Fail(kNotInstalled, std::string("Corvane 2004 is not installed: its class ") +
+                                   kCorvaneShellClassId +
+                                   " is not registered (run corvane-setup.exe)");
   }
   if (FAILED(created)) {
     return Fail(kHandlerFailed, "the Corvane 2004 handler could not be created: " + Hex(created));
