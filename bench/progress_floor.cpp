@@ -10,7 +10,9 @@
 //     every file of LIST (paths separated by line feeds) opened, read in 64 KiB blocks and
 //     closed; per file the name, size and status texts, the bar's range and position 0; per
 //     block the position, the byte count and one look at the queue
+#include "common/hash_resource.h"
 #include "common/scoped_file.h"
+#include "hash/core/bytes_text.h"
 #include "hash/core/file_length.h"
 #include "hash/core/stream_digest.h"
 #include "hash/windows/progress_dlg.h"
@@ -48,7 +50,7 @@ void Blocks(CProgressDlg& progress, long long blocks) {
   progress.SetPosition(0);
   progress.SetStatus("File 1 of 1");
   for (long long block = 1; block <= blocks; ++block) {
-    if (!ShowBlockProgress(progress, block * kReadBlockSize, fileSize, "%lld"))
+    if (!ShowBlockProgress(progress, block * kReadBlockSize, fileSize, BytesText::Count))
       return;
   }
 }
@@ -64,14 +66,15 @@ void Files(CProgressDlg& progress, const std::vector<std::string>& paths) {
     if (!file)
       continue;
     const long long fileSize = FileLength(file.Get());
-    std::snprintf(text, sizeof text, "%lld bytes", fileSize);
+    char sizeText[kBytesTextSize];
+    FormatBytes(fileSize, BytesText::CountAndUnit, sizeText);
     progress.SetFileName(path.c_str());
-    progress.SetFileSize(text);
+    progress.SetFileSize(sizeText);
     progress.SetRange(0, 100);
     progress.SetPosition(0);
     std::snprintf(text, sizeof text, "File %i of %i", index, count);
     progress.SetStatus(text);
-    if (ReadStream(file.Get(), fileSize, discard, "%lld", progress, buffer.get()) ==
+    if (ReadStream(file.Get(), fileSize, discard, BytesText::Count, progress, buffer.get()) ==
         StreamOutcome::Aborted)
       return;
   }
@@ -99,7 +102,7 @@ int Main(int argc, char** argv) {
   CProgressDlg progress;
   const auto start = std::chrono::steady_clock::now();
   progress.Create();
-  progress.SetTitle(files && paths.size() < 2 ? "Hashing File..." : "Hashing Files...");
+  progress.SetTitle(files && paths.size() < 2 ? kProgressTitleOneFile : kProgressTitleFiles);
   progress.Show();
   if (files)
     Files(progress, paths);

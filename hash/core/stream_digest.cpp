@@ -78,11 +78,11 @@ int Percentage(int64_t bytesRead, int64_t fileSize) {
 } // namespace
 
 bool ShowBlockProgress(ProgressView& view, int64_t bytesRead, int64_t fileSize,
-                       const char* bytesFormat) {
-  char bytesText[48];
-  std::snprintf(bytesText, sizeof bytesText, bytesFormat, static_cast<long long>(bytesRead));
+                       BytesText bytesText) {
+  char countText[kBytesTextSize];
+  FormatBytes(bytesRead, bytesText, countText);
   view.SetPosition(Percentage(bytesRead, fileSize));
-  view.SetBytes(bytesText);
+  view.SetBytes(countText);
   view.PumpMessages();
   if (!view.AbortRequested())
     return true;
@@ -94,8 +94,8 @@ bool ShowBlockProgress(ProgressView& view, int64_t bytesRead, int64_t fileSize,
   return true;
 }
 
-StreamOutcome ReadStream(std::FILE* stream, int64_t fileSize, BlockSink& sink,
-                         const char* bytesFormat, ProgressView& view, uint8_t* readBuffer) {
+StreamOutcome ReadStream(std::FILE* stream, int64_t fileSize, BlockSink& sink, BytesText bytesText,
+                         ProgressView& view, uint8_t* readBuffer) {
   int64_t bytesRead = 0;
   while (!std::feof(stream)) {
     const size_t count = std::fread(readBuffer, 1, kReadBlockSize, stream);
@@ -104,17 +104,17 @@ StreamOutcome ReadStream(std::FILE* stream, int64_t fileSize, BlockSink& sink,
       return StreamOutcome::ReadError;
     sink.Take(readBuffer, static_cast<uint32_t>(count));
     bytesRead += static_cast<int64_t>(count);
-    if (!ShowBlockProgress(view, bytesRead, fileSize, bytesFormat))
+    if (!ShowBlockProgress(view, bytesRead, fileSize, bytesText))
       return StreamOutcome::Aborted;
   }
   return StreamOutcome::Finished;
 }
 
 StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm algorithm,
-                           const char* bytesFormat, ProgressView& view, uint8_t* readBuffer,
+                           BytesText bytesText, ProgressView& view, uint8_t* readBuffer,
                            char digestText[41]) {
   EngineSink engine(EngineFor(algorithm));
-  const StreamOutcome outcome = ReadStream(stream, fileSize, engine, bytesFormat, view, readBuffer);
+  const StreamOutcome outcome = ReadStream(stream, fileSize, engine, bytesText, view, readBuffer);
   if (outcome == StreamOutcome::Finished)
     engine.Finish(digestText, DigestLength(algorithm));
   return outcome;

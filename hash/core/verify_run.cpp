@@ -1,6 +1,7 @@
 #include "hash/core/verify_run.h"
 
 #include "common/ascii_case.h"
+#include "common/product.h"
 #include "common/scoped_file.h"
 #include "hash/core/file_length.h"
 #include "hash/core/stream_digest.h"
@@ -10,12 +11,6 @@
 #include <memory>
 
 namespace corvane {
-
-namespace {
-
-constexpr const char kProductTitle[] = "Corvane 2004 - 64-bit Edition";
-
-} // namespace
 
 VerifyBox VerifyBoxFor(VerifyMessage message) {
   switch (message) {
@@ -74,18 +69,19 @@ VerifyOutcome RunVerification(const char* path, DigestAlgorithm algorithm,
 
   progress.Show();
   const int64_t fileLength = FileLength(file.Get());
-  char text[48];
-  std::snprintf(text, sizeof text, "%lld bytes", static_cast<long long>(fileLength));
+  char sizeText[kBytesTextSize];
+  FormatBytes(fileLength, BytesText::CountAndUnit, sizeText);
   progress.SetFileName(path);
-  progress.SetFileSize(text);
+  progress.SetFileSize(sizeText);
   progress.SetRange(0, 100);
   progress.SetPosition(0);
   progress.SetStatus("Verifying File");
 
   const std::unique_ptr<uint8_t[]> readBuffer(new uint8_t[kReadBlockSize]);
   char digestText[41];
-  const StreamOutcome outcome = DigestStream(file.Get(), fileLength, algorithm, "%lld bytes",
-                                             progress, readBuffer.get(), digestText);
+  const StreamOutcome outcome =
+      DigestStream(file.Get(), fileLength, algorithm, BytesText::CountAndUnit, progress,
+                   readBuffer.get(), digestText);
   file.Close();
   progress.Destroy();
 

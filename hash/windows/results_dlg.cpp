@@ -1,10 +1,11 @@
 #include "hash/windows/results_dlg.h"
 
+#include "common/hash_mode.h"
+#include "common/hash_resource.h"
 #include "common/scoped_file.h"
 #include "framework/file_dialog.h"
 #include "hash/windows/formatting_dlg.h"
 #include "hash/windows/window_dpi.h"
-#include "resources/hash_resource.h"
 #include "win32/scoped.h"
 
 #include <algorithm>
@@ -25,18 +26,6 @@ struct StreamSource {
   uint32_t length;
   uint32_t position;
 };
-
-// A mode beyond the known ones is hashed with SHA-1, yet its saved report names no algorithm.
-const char* AlgorithmWord(HashMode mode) {
-  switch (mode) {
-  case HashMode::ComputeMd5:
-    return "MD5 ";
-  case HashMode::ComputeSha1:
-    return "SHA-1 ";
-  default:
-    return "Unknown Hash ";
-  }
-}
 
 // Caption, borders and whatever scroll bars the window shows.
 int NonClientHeight(HWND window) {
@@ -192,7 +181,7 @@ void CResultsDlg::OnSaveToFile() {
   }
 
   // Text mode turns every LF into CR LF on the way out.
-  bool written = std::fputs(AlgorithmWord(m_nMode), file.Get()) >= 0 &&
+  bool written = std::fputs(ReportWordOf(m_nMode), file.Get()) >= 0 &&
                  std::fputs("Digest\n\n", file.Get()) >= 0 &&
                  std::fwrite(plain.data(), 1, plain.size(), file.Get()) == plain.size() &&
                  std::fputc('\n', file.Get()) != EOF;

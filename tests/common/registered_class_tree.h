@@ -2,6 +2,8 @@
 // list it: "HKCR\Key" per key and "HKCR\Key|name=type:data" per value, sorted.
 #pragma once
 
+#include "common/com_identifiers.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -11,7 +13,7 @@ namespace corvane::test {
 // The tree of the class and its two ProgIDs with the server at modulePath (as it stands in the
 // registry, quotes not doubled).
 inline std::vector<std::string> RegisteredClassTree(const std::string& modulePath) {
-  const std::string clsid = "{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}";
+  const std::string clsid = kCorvaneShellClassId;
   const std::string c = "HKCR\\CLSID\\" + clsid;
   std::vector<std::string> lines = {
       c,
@@ -22,7 +24,7 @@ inline std::vector<std::string> RegisteredClassTree(const std::string& modulePat
       c + "\\ProgID|=1:Tamsel.TamselShell.1",
       c + "\\Programmable",
       c + "\\TypeLib",
-      c + "\\TypeLib|=1:{6B0F4A1D-52C3-4E7D-9A21-3C5D7E8F9A01}",
+      c + "\\TypeLib|=1:" + kCorvaneTypeLibraryId,
       c + "\\VersionIndependentProgID",
       c + "\\VersionIndependentProgID|=1:Tamsel.TamselShell",
       c + "|=1:TamselShell Class",

@@ -1,5 +1,8 @@
 // The hash module's progress and results windows, met as a user meets them.
 
+#include "common/hash_mode.h"
+#include "common/hash_resource.h"
+#include "common/product.h"
 #include "tests/common/engine_traits.h"
 #include "tests/common/temp_folder.h"
 #include "tests/support/test_support.h"
@@ -27,12 +30,8 @@ namespace corvane::test {
 
 namespace {
 
-constexpr int kViewId = 1003;
-constexpr int kSaveId = 1006;
-constexpr int kCopyId = 1007;
-constexpr int kDigestEditId = 1000;
+// The text of a message box, an id the system gives it.
 constexpr int kMessageTextId = 0xFFFF;
-constexpr char kProductTitle[] = "Corvane 2004 - 64-bit Edition";
 
 std::string Md5Of(const std::string& bytes) {
   return DigestText<Md5Engine>(bytes);
@@ -43,7 +42,8 @@ std::string Sha1Of(const std::string& bytes) {
 }
 
 std::string DigestOf(int mode, const std::string& bytes) {
-  return mode == 0 ? Md5Of(bytes) : Sha1Of(bytes);
+  return DigestAlgorithmOf(static_cast<HashMode>(mode)) == DigestAlgorithm::Md5 ? Md5Of(bytes)
+                                                                                : Sha1Of(bytes);
 }
 
 // Lines of the view's plain text, joined as the view joins them.
@@ -144,7 +144,7 @@ std::vector<uint32_t> PaintedPixels(HWND window) {
 void ExpectLayoutFollowsContent(HWND results, const MessageRecorder& recorder) {
   RECT request{};
   ASSERT_TRUE(recorder.LastResizeRequest(&request)) << "the view never asked for a size";
-  HWND view = ::GetDlgItem(results, kViewId);
+  HWND view = ::GetDlgItem(results, IDC_REPORT_VIEW);
   int maxCharWidth = 0;
   if (HDC dc = ::GetDC(view)) {
     TEXTMETRICA metrics{};
@@ -180,7 +180,7 @@ void ExpectLayoutFollowsContent(HWND results, const MessageRecorder& recorder) {
   ::GetWindowRect(results, &window);
   EXPECT_EQ(window.right - window.left, width + 20);
   EXPECT_EQ(window.bottom - window.top, height + 80);
-  RECT viewRect = ChildRect(results, kViewId);
+  RECT viewRect = ChildRect(results, IDC_REPORT_VIEW);
   EXPECT_EQ(viewRect.left, request.left);
   EXPECT_EQ(viewRect.top, request.top);
   EXPECT_EQ(viewRect.right - viewRect.left, width);
@@ -199,8 +199,8 @@ void ExpectLayoutFollowsContent(HWND results, const MessageRecorder& recorder) {
   const int step = buttonWidth + saveTemplate.first - okTemplate.second;
   const int x = (width + 20 - (copyTemplate.second - okTemplate.first)) / 2;
   const int y = request.top + height + 15;
-  RECT ok = ChildRect(results, IDOK), save = ChildRect(results, kSaveId),
-       copy = ChildRect(results, kCopyId);
+  RECT ok = ChildRect(results, IDOK), save = ChildRect(results, IDC_SAVE_BUTTON),
+       copy = ChildRect(results, IDC_COPY_BUTTON);
   EXPECT_EQ(ok.right - ok.left, buttonWidth);
   EXPECT_EQ(ok.left, x);
   EXPECT_EQ(save.left, x + step);
@@ -213,11 +213,11 @@ void ExpectLayoutFollowsContent(HWND results, const MessageRecorder& recorder) {
 // Saves through the real Save dialog and copies; returns the saved bytes and the clipboard text.
 void SaveAndCopy(DWORD thread, HWND results, const std::string& path, std::string* saved,
                  std::string* copied) {
-  Click(results, kSaveId);
+  Click(results, IDC_SAVE_BUTTON);
   ASSERT_TRUE(SaveThroughDialog(thread, results, path));
   *saved = ReadFileBytes(path);
   DWORD sequence = ::GetClipboardSequenceNumber();
-  Click(results, kCopyId);
+  Click(results, IDC_COPY_BUTTON);
   *copied = WaitForClipboardText(sequence);
 }
 
@@ -269,7 +269,7 @@ Rendezvous* g_loadingTogether = nullptr;
 LRESULT CALLBACK MeetBeforeLoading(int code, WPARAM wParam, LPARAM lParam) {
   const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
   if (code == HC_ACTION && message->message == EM_STREAMIN &&
-      ::GetDlgCtrlID(message->hwnd) == kViewId && g_loadingTogether != nullptr) {
+      ::GetDlgCtrlID(message->hwnd) == IDC_REPORT_VIEW && g_loadingTogether != nullptr) {
     g_loadingTogether->Arrive();
   }
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
@@ -312,7 +312,7 @@ TEST(HashWindows, ProgressWindowFollowsEveryFileThenTheResultsListThem) {
     ASSERT_NE(results, nullptr);
     progressAtResults = recorder.WindowTitled("Hashing");
     noticeGone = !HasDialog(thread, "");
-    viewText = ControlText(results, kViewId);
+    viewText = ControlText(results, IDC_REPORT_VIEW);
     ExpectLayoutFollowsContent(results, recorder);
     Click(results, IDOK);
   });
@@ -345,16 +345,18 @@ TEST(HashWindows, NewTextsAreOnTheScreenSoonAfterTheyAreGivenDuringALongRead) {
   // Held as the big file's name is about to reach its control, then as its first and its second
   // block are about to be shown (12 % and 25 %).
   recorder.SetGate([&gate, &big](const Record& record) {
-    if ((record.message == WM_SETTEXT && record.controlId == 1000 && record.text == big) ||
+    if ((record.message == WM_SETTEXT && record.controlId == IDC_FILENAME_TEXT &&
+         record.text == big) ||
         (record.message == PBM_SETPOS && (record.wParam == 12 || record.wParam == 25))) {
       gate.Hold();
     }
   });
   std::vector<uint32_t> nameBefore, nameAfter, bytesAtFirstBlock, bytesAtSecondBlock;
   module.Run((small + "\n" + big).c_str(), 1, [&](DWORD thread) {
-    HWND progress = WaitForDialog(thread, "Hashing Files...");
+    HWND progress = WaitForDialog(thread, kProgressTitleFiles);
     ASSERT_NE(progress, nullptr);
-    HWND name = ::GetDlgItem(progress, 1000), bytes = ::GetDlgItem(progress, 1003);
+    HWND name = ::GetDlgItem(progress, IDC_FILENAME_TEXT),
+         bytes = ::GetDlgItem(progress, IDC_BYTES_TEXT);
     ASSERT_TRUE(gate.WaitReached());
     nameBefore = PaintedPixels(name);
     gate.Release();
@@ -387,13 +389,14 @@ TEST(HashWindows, FormattingNoticeIsShownWhileTheReportLoads) {
   module.Run(a.c_str(), 1, [&](DWORD thread) {
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    EXPECT_EQ(ControlText(results, kViewId), "a9993e364706816aba3e25717850c26c9cd0d89d    a.bin");
+    EXPECT_EQ(ControlText(results, IDC_REPORT_VIEW),
+              "a9993e364706816aba3e25717850c26c9cd0d89d    a.bin");
     Click(results, IDOK);
   });
   bool noticeShown = false;
   for (const Record& record : recorder.Records()) {
     noticeShown = noticeShown || (record.message == WM_SHOWWINDOW && record.topLevel &&
-                                  record.wParam != 0 && record.text == "Formatting output...");
+                                  record.wParam != 0 && record.text == FORMATTING_TEXT);
   }
   EXPECT_TRUE(noticeShown);
   EXPECT_EQ(recorder.Titles().front(), "Hashing File...");
@@ -421,7 +424,7 @@ TEST_P(SaveAndCopyTest, SavedFileAndClipboardHoldEveryLineUnderTheAlgorithmWord)
   module.Run((hello + "\n" + second).c_str(), mode, [&](DWORD thread) {
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    viewText = ControlText(results, kViewId);
+    viewText = ControlText(results, IDC_REPORT_VIEW);
     ExpectLayoutFollowsContent(results, recorder);
     SaveAndCopy(thread, results, target, &saved, &copied);
     Click(results, IDOK);
@@ -447,7 +450,7 @@ TEST(HashWindows, CancelEscapeAndCloseBoxDeclinedKeepTheSameDigest) {
   std::vector<bool> visibleWhileAsking;
   std::string viewText;
   module.Run(path.c_str(), 1, [&](DWORD thread) {
-    HWND progress = WaitForDialog(thread, "Hashing File...");
+    HWND progress = WaitForDialog(thread, kProgressTitleOneFile);
     ASSERT_NE(progress, nullptr);
     // Cancel pressed twice before the run looks, then Escape, then the close box.
     const std::vector<std::function<void()>> interruptions{
@@ -466,13 +469,13 @@ TEST(HashWindows, CancelEscapeAndCloseBoxDeclinedKeepTheSameDigest) {
       gate.Release();
       HWND question = WaitForDialog(thread, "Abort?");
       visibleWhileAsking.push_back(::IsWindowVisible(progress) != FALSE);
-      questions.push_back(question != nullptr ? ControlText(question, 0xFFFF) : "");
+      questions.push_back(question != nullptr ? ControlText(question, kMessageTextId) : "");
       Click(question, IDNO);
       WaitUntilGone(question);
     }
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    viewText = ControlText(results, kViewId);
+    viewText = ControlText(results, IDC_REPORT_VIEW);
     Click(results, IDOK);
   });
 
@@ -499,7 +502,7 @@ TEST(HashWindows, CancelConfirmedEndsTheRunAndShowsTheLinesBeforeIt) {
   HoldAtPositions(recorder, gate, {25});
   std::string question, viewText;
   module.Run((a + "\n" + b + "\n" + c).c_str(), 0, [&](DWORD thread) {
-    HWND progress = WaitForDialog(thread, "Hashing Files...");
+    HWND progress = WaitForDialog(thread, kProgressTitleFiles);
     ASSERT_NE(progress, nullptr);
     ASSERT_TRUE(gate.WaitReached());
     Click(progress, IDCANCEL);
@@ -507,13 +510,13 @@ TEST(HashWindows, CancelConfirmedEndsTheRunAndShowsTheLinesBeforeIt) {
     question = AnswerMessageBox(thread, "Abort?", IDYES);
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    viewText = ControlText(results, kViewId);
+    viewText = ControlText(results, IDC_REPORT_VIEW);
     Click(results, IDOK);
   });
 
   EXPECT_EQ(question, "Are you sure you wish to abort?");
   HWND progress = recorder.WindowTitled("Hashing");
-  EXPECT_EQ(recorder.TextsOf(progress, 1000), (std::vector<std::string>{a, b}));
+  EXPECT_EQ(recorder.TextsOf(progress, IDC_FILENAME_TEXT), (std::vector<std::string>{a, b}));
   EXPECT_EQ(SplitLines(viewText).front(), Md5Of("first") + "    a.bin");
   EXPECT_EQ(viewText.find("c.bin"), std::string::npos);
 }
@@ -532,7 +535,7 @@ TEST(HashWindows, EscapeCharacterAtTheHeadOfTheQueueDoesNotStallCancel) {
   HoldAtPositions(recorder, gate, {25});
   std::string question, viewText;
   module.Run(path.c_str(), 0, [&](DWORD thread) {
-    HWND progress = WaitForDialog(thread, "Hashing File...");
+    HWND progress = WaitForDialog(thread, kProgressTitleOneFile);
     ASSERT_NE(progress, nullptr);
     ASSERT_TRUE(gate.WaitReached());
     ::PostMessageA(host, WM_CHAR, VK_ESCAPE, 0);
@@ -541,7 +544,7 @@ TEST(HashWindows, EscapeCharacterAtTheHeadOfTheQueueDoesNotStallCancel) {
     question = AnswerMessageBox(thread, "Abort?", IDYES);
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    viewText = ControlText(results, kViewId);
+    viewText = ControlText(results, IDC_REPORT_VIEW);
     Click(results, IDOK);
   });
   ::DestroyWindow(host);
@@ -577,8 +580,8 @@ TEST(HashWindows, TwentyThousandFilesAreShownSavedAndCopiedWhole) {
   module.Run(list.c_str(), 1, [&](DWORD thread) {
     HWND results = WaitForDialog(thread, kProductTitle, nullptr, 300000);
     ASSERT_NE(results, nullptr);
-    viewText = ControlText(results, kViewId);
-    limit = ::SendMessageA(::GetDlgItem(results, kViewId), EM_GETLIMITTEXT, 0, 0);
+    viewText = ControlText(results, IDC_REPORT_VIEW);
+    limit = ::SendMessageA(::GetDlgItem(results, IDC_REPORT_VIEW), EM_GETLIMITTEXT, 0, 0);
     ExpectLayoutFollowsContent(results, recorder);
     SaveAndCopy(thread, results, target, &saved, &copied);
     Click(results, IDOK);
@@ -602,7 +605,7 @@ TEST(HashWindows, FailedWriteIsReportedByTheResultsWindow) {
   module.Run(path.c_str(), 0, [&](DWORD thread) {
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    Click(results, kSaveId);
+    Click(results, IDC_SAVE_BUTTON);
     // A device that takes the file but never its bytes: the loss shows when the stream is flushed.
     ASSERT_TRUE(SaveThroughDialog(thread, nullptr, "Z:\\dev\\full"));
     error = AnswerMessageBox(thread, "Error", IDOK, results);
@@ -624,7 +627,7 @@ TEST(HashWindows, SaveDialogOwnsTheResultsWindowWhichTakesNoClicksMeanwhile) {
     results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
     ::SetWindowPos(results, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    Click(results, kSaveId);
+    Click(results, IDC_SAVE_BUTTON);
     HWND save = WaitForDialog(thread, "Save As");
     ASSERT_NE(save, nullptr);
     owner = ::GetWindow(save, GW_OWNER);
@@ -636,7 +639,7 @@ TEST(HashWindows, SaveDialogOwnsTheResultsWindowWhichTakesNoClicksMeanwhile) {
     ::SetWindowPos(save, nullptr, ::GetSystemMetrics(SM_CXSCREEN) - (rect.right - rect.left),
                    ::GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top), 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER);
-    ClickWithMouse({{results, kSaveId}, {save, IDCANCEL}});
+    ClickWithMouse({{results, IDC_SAVE_BUTTON}, {save, IDCANCEL}});
     saveClosed = WaitUntilGone(save);
     secondDialog = HasDialog(thread, "Save As");
     enabledAfter = ::IsWindowEnabled(results) != FALSE;
@@ -659,7 +662,7 @@ TEST(HashWindows, NameTypedWithoutExtensionIsSavedAsTyped) {
   module.Run(path.c_str(), 0, [&](DWORD thread) {
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    Click(results, kSaveId);
+    Click(results, IDC_SAVE_BUTTON);
     ASSERT_TRUE(SaveThroughDialog(thread, results, target));
     errorShown = HasDialog(thread, "Error");
     Click(results, IDOK);
@@ -678,9 +681,9 @@ TEST(HashWindows, EmptyListShowsAnEmptyReportThatSavesTheHeaderAlone) {
   module.Run(" \r\n\t", 0, [&](DWORD thread) {
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    viewText = ControlText(results, kViewId);
+    viewText = ControlText(results, IDC_REPORT_VIEW);
     ExpectLayoutFollowsContent(results, recorder);
-    Click(results, kSaveId);
+    Click(results, IDC_SAVE_BUTTON);
     ASSERT_TRUE(SaveThroughDialog(thread, results, target));
     saved = ReadFileBytes(target);
     Click(results, IDOK);
@@ -745,7 +748,7 @@ TEST(HashWindows, CommandsOnThreeThreadsAtOnceEachShowTheirOwnReport) {
           ::SetWindowsHookExA(WH_CALLWNDPROC, MeetBeforeLoading, nullptr, ::GetCurrentThreadId());
       module.Run(list.c_str(), mode, [&](DWORD thread) {
         HWND results = WaitForDialog(thread, kProductTitle);
-        *view = results != nullptr ? ControlText(results, kViewId) : "(no results window)";
+        *view = results != nullptr ? ControlText(results, IDC_REPORT_VIEW) : "(no results window)";
         EXPECT_TRUE(allOpen.Arrive());
         Click(results, IDOK);
       });
@@ -757,7 +760,7 @@ TEST(HashWindows, CommandsOnThreeThreadsAtOnceEachShowTheirOwnReport) {
       module.Run(verified.c_str(), 3, [&](DWORD thread) {
         HWND entry = WaitForDialog(thread, "Message Digest to Verify");
         if (entry != nullptr) {
-          ::SendMessageA(::GetDlgItem(entry, kDigestEditId), WM_SETTEXT, 0,
+          ::SendMessageA(::GetDlgItem(entry, IDC_DIGEST_EDIT), WM_SETTEXT, 0,
                          reinterpret_cast<LPARAM>(digest.c_str()));
           Click(entry, IDOK);
         }
@@ -806,11 +809,11 @@ TEST(HashWindows, CommandStartedInsideAnotherOnTheSameThreadShowsItsOwnReport) {
   bool innerGone = false;
   module.Run(outer.c_str(), 0, [&](DWORD thread) {
     HWND results = WaitForDialog(thread, kProductTitle);
-    innerView = results != nullptr ? ControlText(results, kViewId) : "(no results window)";
+    innerView = results != nullptr ? ControlText(results, IDC_REPORT_VIEW) : "(no results window)";
     Click(results, IDOK);
     innerGone = WaitUntilGone(results);
     results = WaitForDialog(thread, kProductTitle);
-    outerView = results != nullptr ? ControlText(results, kViewId) : "(no results window)";
+    outerView = results != nullptr ? ControlText(results, IDC_REPORT_VIEW) : "(no results window)";
     Click(results, IDOK);
   });
   EXPECT_TRUE(g_nested.startedInsideTheOuterRun);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "common/hash_resource.h"
+#include "common/product.h"
 #include "tests/support/programs.h"
 #include "tests/support/window_driver.h"
 #include "tools/explorer/text_lines.h"
@@ -17,9 +19,6 @@
 namespace corvane::test {
 namespace {
 
-constexpr char kProduct[] = "Corvane 2004 - 64-bit Edition";
-constexpr int kReportView = 1003;
-constexpr int kDigestEdit = 1000;
 constexpr int kMessageText = 0xFFFF;
 constexpr DWORD kRunTime = 120000;
 
@@ -84,13 +83,13 @@ protected:
     std::vector<std::string> arguments = {"--command", command};
     arguments.insert(arguments.end(), files.begin(), files.end());
     EXPECT_TRUE(host.Start(Host(), arguments));
-    HWND results = WaitForCaption(host.Id(), kProduct, kReportView);
+    HWND results = WaitForCaption(host.Id(), kProductTitle, IDC_REPORT_VIEW);
     EXPECT_NE(results, nullptr) << "no results window";
     if (results == nullptr) {
       return {};
     }
-    EXPECT_EQ(ClassOf(GetDlgItem(results, kReportView)).rfind("RICHEDIT", 0), 0u);
-    std::vector<std::string> lines = TextLines(WindowText(GetDlgItem(results, kReportView)));
+    EXPECT_EQ(ClassOf(GetDlgItem(results, IDC_REPORT_VIEW)).rfind("RICHEDIT", 0), 0u);
+    std::vector<std::string> lines = TextLines(WindowText(GetDlgItem(results, IDC_REPORT_VIEW)));
     Press(results, IDOK);
     EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();
     return lines;
@@ -101,15 +100,15 @@ protected:
                                const std::string& digest) {
     ChildProcess host;
     EXPECT_TRUE(host.Start(Host(), {"--command", command, file}));
-    HWND entry = WaitForCaption(host.Id(), "Message Digest to Verify", kDigestEdit);
+    HWND entry = WaitForCaption(host.Id(), VERIFY_DIGEST_CAPTION, IDC_DIGEST_EDIT);
     EXPECT_NE(entry, nullptr) << "no digest entry dialog";
     if (entry == nullptr) {
       return {};
     }
-    SendMessageA(GetDlgItem(entry, kDigestEdit), WM_SETTEXT, 0,
+    SendMessageA(GetDlgItem(entry, IDC_DIGEST_EDIT), WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(digest.c_str()));
     Press(entry, IDOK);
-    HWND verdict = WaitForCaption(host.Id(), kProduct, kMessageText);
+    HWND verdict = WaitForCaption(host.Id(), kProductTitle, kMessageText);
     EXPECT_NE(verdict, nullptr) << "no verdict";
     const std::string text = WindowText(GetDlgItem(verdict, kMessageText));
     Press(verdict, IDOK);
@@ -205,9 +204,9 @@ TEST_F(HostTest, ContextMenuOffersTheSubmenuAndRunsThePickedCommand) {
   for (WPARAM key : {VK_DOWN, VK_RIGHT, VK_RETURN}) {
     PostMessageA(menu, WM_KEYDOWN, key, 0);
   }
-  HWND results = WaitForCaption(host.Id(), kProduct, kReportView);
+  HWND results = WaitForCaption(host.Id(), kProductTitle, IDC_REPORT_VIEW);
   ASSERT_NE(results, nullptr) << "no results window";
-  EXPECT_EQ(TextLines(WindowText(GetDlgItem(results, kReportView))),
+  EXPECT_EQ(TextLines(WindowText(GetDlgItem(results, IDC_REPORT_VIEW))),
             std::vector<std::string>{"900150983cd24fb0d6963f7d28e17f72    abc.txt"});
   Press(results, IDOK);
   EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();

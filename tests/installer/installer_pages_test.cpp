@@ -8,6 +8,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "common/com_identifiers.h"
+#include "common/product.h"
 #include "tests/support/programs.h"
 #include "tests/support/window_driver.h"
 
@@ -18,6 +20,8 @@ constexpr DWORD kPageTime = 60000;
 constexpr int kBranding = 1028;
 constexpr int kStatusText = 1006;
 constexpr int kFolderEdit = 1019;
+const std::string kSetupCaption = std::string(kProductTitle) + " Setup";
+const std::string kClassKey = std::string("CLSID\\") + kCorvaneShellClassId;
 
 std::string DefaultValue(HKEY root, const char* path) {
   char value[MAX_PATH] = {};
@@ -104,29 +108,28 @@ TEST(InstallerPagesTest, WizardInstallsAndTheUninstallWizardRemovesEverything) {
 
   ChildProcess setup;
   ASSERT_TRUE(setup.Start(BinDir() + "corvane-setup.exe", {}));
-  HWND wizard = WaitForCaption(setup.Id(), "Corvane 2004 - 64-bit Edition Setup", IDOK, kPageTime);
+  HWND wizard = WaitForCaption(setup.Id(), kSetupCaption.c_str(), IDOK, kPageTime);
   ASSERT_NE(wizard, nullptr);
-  EXPECT_EQ(WindowText(GetDlgItem(wizard, kBranding)).rfind("Corvane 2004 - 64-bit Edition", 0), 0u)
+  EXPECT_EQ(WindowText(GetDlgItem(wizard, kBranding)).rfind(kProductTitle, 0), 0u)
       << WindowText(GetDlgItem(wizard, kBranding));
-  ClickThrough("Corvane 2004 - 64-bit Edition Setup", {"&Next >", "&Install", "&Finish"});
+  ClickThrough(kSetupCaption, {"&Next >", "&Install", "&Finish"});
   ASSERT_EQ(setup.Wait(kPageTime), 0);
 
   EXPECT_EQ(DefaultValue(HKEY_LOCAL_MACHINE, "Software\\Corvane 2004"), folder + "\\Hash.dll");
   EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers\\Corvane 2004"),
-            "{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}");
-  EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT,
-                         "CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}\\InprocServer32"),
+            kCorvaneShellClassId);
+  EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT, (kClassKey + "\\InprocServer32").c_str()),
             folder + "\\Corvane.dll");
 
   ChildProcess uninstall;
   ASSERT_TRUE(uninstall.Start(folder + "\\Uninstall.exe", {}));
-  ClickThrough("Corvane 2004 - 64-bit Edition Uninstall", {"&Uninstall", "&Close"});
+  ClickThrough(std::string(kProductTitle) + " Uninstall", {"&Uninstall", "&Close"});
   EXPECT_TRUE(WaitUntil(
       [&] { return GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES; }, kPageTime))
       << folder << " is still there";
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Corvane 2004"));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers\\Corvane 2004"));
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}"));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey.c_str()));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE,
                          "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvane 2004"));
 }
@@ -135,7 +138,7 @@ TEST(InstallerPagesTest, WizardInstallsAndTheUninstallWizardRemovesEverything) {
 // server that cannot register fails the upgrade: the box says why and that the earlier
 // installation was kept, the page's status says it in one line, and the earlier one still works.
 TEST(InstallerPagesTest, AFailedUpgradeOffersTheEarlierFolderAndKeepsItsInstallation) {
-  const std::string caption = "Corvane 2004 - 64-bit Edition Setup";
+  const std::string caption = kSetupCaption;
   const std::string earlier = "C:\\Apps\\Corvane";
   ASSERT_EQ(RunCommandLine("\"" + BinDir() + "corvane-setup.exe\" /S /D=" + earlier), 0);
 
@@ -184,8 +187,7 @@ TEST(InstallerPagesTest, AFailedUpgradeOffersTheEarlierFolderAndKeepsItsInstalla
   Press(wizard, IDCANCEL);
   EXPECT_EQ(setup.Wait(kPageTime), 2);
 
-  EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT,
-                         "CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}\\InprocServer32"),
+  EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT, (kClassKey + "\\InprocServer32").c_str()),
             earlier + "\\Corvane.dll");
   EXPECT_EQ(DefaultValue(HKEY_LOCAL_MACHINE, "Software\\Corvane 2004"), earlier + "\\Hash.dll");
   EXPECT_EQ(GetFileAttributesA((earlier + "\\Corvane.dll.new").c_str()), INVALID_FILE_ATTRIBUTES);

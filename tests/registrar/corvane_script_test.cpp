@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/com_identifiers.h"
 #include "shell/registrar/registrar.h"
 #include "tests/common/registered_class_tree.h"
 #include "tests/doubles/memory_registry.h"
@@ -19,7 +20,7 @@ std::string ReadScript() {
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-const char kClass[] = "HKCR\\CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}";
+const std::string kClass = std::string("HKCR\\CLSID\\") + kCorvaneShellClassId;
 
 // The module path as the self-registration binds it: single quotes doubled.
 constexpr const char* kModule = "C:\\Program Files\\Tam''s\\Corvane.dll";

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/com_identifiers.h"
+#include "shell/dll/identifiers.h"
 #include "tests/common/registered_class_tree.h"
 #include "tests/common/temp_folder.h"
 #include "tests/registration/registry_dump.h"
@@ -17,10 +19,9 @@
 namespace corvane::test {
 namespace {
 
-const char kClassKey[] = "CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}";
+const std::string kClassKey = std::string("CLSID\\") + kCorvaneShellClassId;
 // The library is registered under its own locale.
 constexpr LCID kLibraryLocale = 0x0409;
-const GUID kLibId = {0x6B0F4A1D, 0x52C3, 0x4E7D, {0x9A, 0x21, 0x3C, 0x5D, 0x7E, 0x8F, 0x9A, 0x01}};
 
 std::string BuiltDll() {
   return BinDir() + "Corvane.dll";
@@ -29,7 +30,7 @@ std::string BuiltDll() {
 // Everything the registration script writes, read back from the classes root.
 Lines ClassTree() {
   Lines lines;
-  for (const char* path : {"Tamsel.TamselShell.1", "Tamsel.TamselShell", kClassKey}) {
+  for (const char* path : {"Tamsel.TamselShell.1", "Tamsel.TamselShell", kClassKey.c_str()}) {
     const Lines part = DumpKey(HKEY_CLASSES_ROOT, "HKCR", path);
     lines.insert(lines.end(), part.begin(), part.end());
   }
@@ -39,12 +40,12 @@ Lines ClassTree() {
 
 bool TypeLibRegistered() {
   ComPtr<ITypeLib> typeLib;
-  return SUCCEEDED(LoadRegTypeLib(kLibId, 1, 0, kLibraryLocale, typeLib.Receive()));
+  return SUCCEEDED(LoadRegTypeLib(LIBID_CORVANELib, 1, 0, kLibraryLocale, typeLib.Receive()));
 }
 
 std::string RegisteredTypeLibPath() {
   BSTR path = nullptr;
-  if (FAILED(QueryPathOfRegTypeLib(kLibId, 1, 0, kLibraryLocale, &path))) {
+  if (FAILED(QueryPathOfRegTypeLib(LIBID_CORVANELib, 1, 0, kLibraryLocale, &path))) {
     return "";
   }
   char text[MAX_PATH * 2] = {};
@@ -114,8 +115,7 @@ TEST_F(SelfRegistration, Regsvr32WritesTheClassTreeAndTheTypeLibraryAndRemovesTh
 TEST_F(SelfRegistration, RegisteringTwiceLeavesNoStrayKeysBelowTheClass) {
   LoadedServer server(BuiltDll());
   ASSERT_EQ(server.Register(), S_OK);
-  for (const std::string& stray :
-       {std::string(kClassKey) + "\\Stray", std::string(kClassKey) + "\\Programmable\\Stray"}) {
+  for (const std::string& stray : {kClassKey + "\\Stray", kClassKey + "\\Programmable\\Stray"}) {
     ScopedRegKey key;
     ASSERT_EQ(RegCreateKeyA(HKEY_CLASSES_ROOT, stray.c_str(), key.Receive()), ERROR_SUCCESS);
   }
@@ -132,7 +132,7 @@ TEST_F(SelfRegistration, UnregisteringRemovesProgIdsAndClassButKeepsClsidAndOthe
   ASSERT_EQ(server.Unregister(), S_OK);
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Tamsel.TamselShell.1"));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Tamsel.TamselShell"));
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey.c_str()));
   EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, other, nullptr), "other");
   EXPECT_EQ(SubkeyNames(HKEY_CLASSES_ROOT, "CLSID"), clsidBefore);
 }
@@ -209,8 +209,7 @@ TEST_F(SelfRegistration, TypeLibraryFallsBackToTheTlbFileBesideTheModule) {
     // No library anywhere: the script is registered, the library is not, and the call says so.
     EXPECT_TRUE(FAILED(server.Register()));
     EXPECT_FALSE(TypeLibRegistered());
-    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32", nullptr),
-              copy);
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", nullptr), copy);
 
     HANDLE file = CreateFileA(tlb.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

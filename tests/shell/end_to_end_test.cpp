@@ -5,13 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include "common/hash_resource.h"
+#include "common/product.h"
 #include "tests/common/temp_folder.h"
 #include "tests/support/shell_host.h"
 
 namespace corvane::test {
 namespace {
-
-constexpr int kReportView = 1003;
 
 TEST(EndToEnd, Md5CommandShowsTheDigestOfTheSelectedFileInTheResultsWindow) {
   const std::string hashModule = BinDir() + "Hash.dll";
@@ -27,7 +27,7 @@ TEST(EndToEnd, Md5CommandShowsTheDigestOfTheSelectedFileInTheResultsWindow) {
   ASSERT_TRUE(menu);
   ASSERT_EQ(S_OK, InitializeWith(menu.Get(), {file}));
 
-  MessageBoxAnswerer results("Corvane 2004 - 64-bit Edition", kReportView);
+  MessageBoxAnswerer results(kProductTitle, IDC_REPORT_VIEW);
   MessageBoxAnswerer error; // would catch any of the handler's own error boxes
   EXPECT_EQ(S_OK, InvokeByOffset(menu.Get(), 0));
   results.Stop();

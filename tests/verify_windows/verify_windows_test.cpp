@@ -1,3 +1,6 @@
+#include "common/hash_mode.h"
+#include "common/hash_resource.h"
+#include "common/product.h"
 #include "tests/common/engine_traits.h"
 #include "tests/common/temp_folder.h"
 #include "tests/support/window_driver.h"
@@ -22,12 +25,11 @@ using test::WaitForDialog;
 using test::WaitUntilGone;
 using Texts = std::vector<std::string>;
 
-constexpr int kMd5Mode = 2;
-constexpr int kSha1Mode = 3;
-constexpr int kDigestEdit = 1000;
-const std::string kProduct = "Corvane 2004 - 64-bit Edition";
-const std::string kDigestDialog = "Message Digest to Verify";
-const std::string kProgressWindow = "Hashing File(s)...";
+constexpr int kMd5Mode = static_cast<int>(HashMode::VerifyMd5);
+constexpr int kSha1Mode = static_cast<int>(HashMode::VerifySha1);
+const std::string kProduct = kProductTitle;
+const std::string kDigestDialog = VERIFY_DIGEST_CAPTION;
+const std::string kProgressWindow = PROGRESS_CAPTION;
 const std::string kMatch = "Digest matches. Verification succeeded.";
 const std::string kMismatch = "Verification failed. Digest does not match.";
 const std::string kInvalid = "This does not appear to be a valid message digest";
@@ -186,13 +188,13 @@ protected:
   }
 
   static void Type(HWND dialog, const std::string& text) {
-    ::SendMessageA(::GetDlgItem(dialog, kDigestEdit), WM_SETTEXT, 0,
+    ::SendMessageA(::GetDlgItem(dialog, IDC_DIGEST_EDIT), WM_SETTEXT, 0,
                    reinterpret_cast<LPARAM>(text.c_str()));
   }
 
   // A key pressed while the edit field has the focus.
   static void PressKey(HWND dialog, WPARAM key) {
-    HWND edit = ::GetDlgItem(dialog, kDigestEdit);
+    HWND edit = ::GetDlgItem(dialog, IDC_DIGEST_EDIT);
     ::PostMessageA(edit, WM_KEYDOWN, key, 1);
     ::PostMessageA(edit, WM_KEYUP, key, 0xC0000001);
   }
@@ -218,7 +220,7 @@ protected:
   // The progress window, known by the status text it was given; null when it had none.
   static HWND ProgressWindow(const test::MessageRecorder& recorder) {
     for (const test::Record& record : recorder.Records())
-      if (record.message == WM_SETTEXT && record.controlId == 1004 && !record.topLevel)
+      if (record.message == WM_SETTEXT && record.controlId == IDC_STATUS_TEXT && !record.topLevel)
         return record.root;
     return nullptr;
   }
@@ -277,7 +279,7 @@ TEST_F(VerifyThroughHash, DigestTypedInUpperOrMixedCaseMatches) {
         ::Sleep(1);
       }
       okButton = ::GetDlgItem(dialog, IDOK);
-      EXPECT_EQ(ControlText(dialog, kDigestEdit), "");
+      EXPECT_EQ(ControlText(dialog, IDC_DIGEST_EDIT), "");
       Type(dialog, digest);
       if (mode == kSha1Mode)
         PressKey(dialog, VK_RETURN);
@@ -291,10 +293,10 @@ TEST_F(VerifyThroughHash, DigestTypedInUpperOrMixedCaseMatches) {
     EXPECT_EQ(verdict.Type(), static_cast<UINT>(MB_OK));
     EXPECT_EQ(focusAtOpening, okButton) << "the dialog opens with the focus on OK";
     EXPECT_EQ(leftovers_, Texts{});
-    EXPECT_EQ(ProgressTexts(recorder, 1000), Texts{path});
-    EXPECT_EQ(ProgressTexts(recorder, 1001), Texts{"43 bytes"});
-    EXPECT_EQ(ProgressTexts(recorder, 1004), Texts{"Verifying File"});
-    EXPECT_EQ(ProgressTexts(recorder, 1003), Texts{"43 bytes"});
+    EXPECT_EQ(ProgressTexts(recorder, IDC_FILENAME_TEXT), Texts{path});
+    EXPECT_EQ(ProgressTexts(recorder, IDC_FILESIZE_TEXT), Texts{"43 bytes"});
+    EXPECT_EQ(ProgressTexts(recorder, IDC_STATUS_TEXT), Texts{"Verifying File"});
+    EXPECT_EQ(ProgressTexts(recorder, IDC_BYTES_TEXT), Texts{"43 bytes"});
     EXPECT_EQ(recorder.BarPositions(), (std::vector<int>{0, 100}));
     EXPECT_EQ(ProgressTitles(recorder), Texts{})
         << "the progress window keeps its template's title";
@@ -363,7 +365,8 @@ TEST_F(VerifyThroughHash, InvalidDigestIsPointedOutAndTheDialogStaysOpenUntilCan
         Click(dialog, IDOK);
         notices.push_back(WaitForBox(kProduct, dialog));
         Answer(notices.back(), IDOK);
-        textsAfter.push_back(::IsWindow(dialog) ? ControlText(dialog, kDigestEdit) : "(closed)");
+        textsAfter.push_back(::IsWindow(dialog) ? ControlText(dialog, IDC_DIGEST_EDIT)
+                                                : "(closed)");
       }
       switch (run.ending) {
       case Ending::CancelButton:
@@ -386,7 +389,8 @@ TEST_F(VerifyThroughHash, InvalidDigestIsPointedOutAndTheDialogStaysOpenUntilCan
     }
     EXPECT_EQ(notices.size(), run.typed.size());
     EXPECT_EQ(leftovers_, Texts{}) << "cancelling ends the verification silently";
-    EXPECT_EQ(ProgressTexts(recorder, 1004), Texts{}) << "no progress window after cancelling";
+    EXPECT_EQ(ProgressTexts(recorder, IDC_STATUS_TEXT), Texts{})
+        << "no progress window after cancelling";
   }
 }
 
@@ -414,8 +418,8 @@ TEST_F(VerifyThroughHash, EmptyFileShowsNoBytesAndMatchesTheEmptyMessage) {
     verdict = FinalBox();
   });
   EXPECT_EQ(verdict.text, kMatch);
-  EXPECT_EQ(ProgressTexts(recorder, 1001), Texts{"0 bytes"});
-  EXPECT_EQ(ProgressTexts(recorder, 1003), Texts{"0 bytes"});
+  EXPECT_EQ(ProgressTexts(recorder, IDC_FILESIZE_TEXT), Texts{"0 bytes"});
+  EXPECT_EQ(ProgressTexts(recorder, IDC_BYTES_TEXT), Texts{"0 bytes"});
   EXPECT_EQ(recorder.BarPositions(), (std::vector<int>{0, 0}));
   EXPECT_EQ(leftovers_, Texts{});
 }
@@ -455,7 +459,7 @@ protected:
     clicked_ = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE clicked = clicked_;
     recorder.SetGate([clicked](const test::Record& record) {
-      if (record.message == WM_SETTEXT && record.controlId == 1003 && !record.topLevel)
+      if (record.message == WM_SETTEXT && record.controlId == IDC_BYTES_TEXT && !record.topLevel)
         ::WaitForSingleObject(clicked, test::kWaitMs);
     });
   }
@@ -494,7 +498,7 @@ TEST_F(AbortDuringReading, ConfirmedAbortEndsWithoutVerdict) {
   EXPECT_EQ(question.owner, nullptr);
   EXPECT_TRUE(progressGone);
   EXPECT_EQ(leftovers_, Texts{}) << "no verdict after a confirmed abort";
-  EXPECT_EQ(ProgressTexts(recorder, 1003), Texts{"65536 bytes"})
+  EXPECT_EQ(ProgressTexts(recorder, IDC_BYTES_TEXT), Texts{"65536 bytes"})
       << "reading stops at the block the question followed";
 }
 
@@ -512,7 +516,7 @@ TEST_F(AbortDuringReading, DeclinedAbortReadsOnAndGivesTheRightVerdict) {
   });
   EXPECT_EQ(question.text, "Are you sure you wish to abort?");
   EXPECT_EQ(verdict.text, kMatch);
-  EXPECT_EQ(ProgressTexts(recorder, 1003).back(), "8388608 bytes");
+  EXPECT_EQ(ProgressTexts(recorder, IDC_BYTES_TEXT).back(), "8388608 bytes");
   EXPECT_EQ(leftovers_, Texts{});
 }
 
