@@ -12,13 +12,13 @@
 #include <sstream>
 #include <string>
 
+#include "common/product.h"
+
 namespace corvane {
 
 namespace {
 
 using HashFunction = void (*)(const char* pathList, int mode);
-
-constexpr char kResultsCaption[] = "Corvane 2004 - 64-bit Edition";
 
 LARGE_INTEGER g_created{};
 LARGE_INTEGER g_loaded{};
@@ -30,8 +30,7 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
 }
 
 bool IsResultsCaption(const char* caption) {
-  return caption != nullptr && !IS_INTRESOURCE(caption) &&
-         std::strcmp(caption, kResultsCaption) == 0;
+  return caption != nullptr && !IS_INTRESOURCE(caption) && std::strcmp(caption, kProductTitle) == 0;
 }
 
 // The hooks watch from the run's own thread: a second thread polling for the window would compete

@@ -1,6 +1,7 @@
 // The floor a batch run is set against: the window work of a run, without the hashing, with the
-// module's own progress window (CProgressDlg), which paints at its own pace as in a run. Times
-// from the window's creation to its destruction and prints the seconds.
+// module's own progress window (CProgressDlg), which paints at its own pace as in a run, and the
+// run's own block loop. Times from the window's creation to its destruction and prints the
+// seconds.
 //   progress_floor BLOCKS
 //     one file of BLOCKS blocks of 64 KiB (default 16384, 1 GiB), nothing read: per block the
 //     window is given a position and a byte count and looks at its queue (bench/end-to-end.sh
@@ -9,15 +10,19 @@
 //     every file of LIST (paths separated by line feeds) opened, read in 64 KiB blocks and
 //     closed; per file the name, size and status texts, the bar's range and position 0; per
 //     block the position, the byte count and one look at the queue
+#include "common/hash_resource.h"
 #include "common/scoped_file.h"
+#include "hash/core/bytes_text.h"
 #include "hash/core/file_length.h"
-#include "hash/dll/progress_dlg.h"
+#include "hash/core/stream_digest.h"
+#include "hash/windows/progress_dlg.h"
 
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,49 +36,47 @@ namespace corvane {
 
 namespace {
 
-constexpr size_t kBlock = 65536;
-
-void ShowBlock(CProgressDlg& progress, long long bytesRead, long long fileSize) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld", bytesRead);
-  progress.SetPosition(static_cast<int>(fileSize != 0 ? bytesRead * 100 / fileSize : bytesRead));
-  progress.SetBytes(text);
-  progress.PumpMessages();
-}
+// The blocks of a file read for the floor go nowhere.
+class DiscardingSink : public BlockSink {
+public:
+  void Take(const uint8_t*, uint32_t) override {}
+};
 
 void Blocks(CProgressDlg& progress, long long blocks) {
-  const long long fileSize = blocks * static_cast<long long>(kBlock);
+  const long long fileSize = blocks * kReadBlockSize;
   progress.SetFileName("C:\\floor.bin");
   progress.SetFileSize("1073741824 bytes");
   progress.SetRange(0, 100);
   progress.SetPosition(0);
   progress.SetStatus("File 1 of 1");
-  for (long long block = 1; block <= blocks && !progress.AbortRequested(); ++block)
-    ShowBlock(progress, block * static_cast<long long>(kBlock), fileSize);
+  for (long long block = 1; block <= blocks; ++block) {
+    if (!ShowBlockProgress(progress, block * kReadBlockSize, fileSize, BytesText::Count))
+      return;
+  }
 }
 
 void Files(CProgressDlg& progress, const std::vector<std::string>& paths) {
-  const std::unique_ptr<unsigned char[]> buffer(new unsigned char[kBlock]);
+  const std::unique_ptr<uint8_t[]> buffer(new uint8_t[kReadBlockSize]);
+  DiscardingSink discard;
   char text[64];
   const int count = static_cast<int>(paths.size());
-  for (int index = 1; index <= count && !progress.AbortRequested(); ++index) {
+  for (int index = 1; index <= count; ++index) {
     const std::string& path = paths[static_cast<size_t>(index - 1)];
     ScopedFile file(std::fopen(path.c_str(), "rb"));
     if (!file)
       continue;
     const long long fileSize = FileLength(file.Get());
-    std::snprintf(text, sizeof text, "%lld bytes", fileSize);
+    char sizeText[kBytesTextSize];
+    FormatBytes(fileSize, BytesText::CountAndUnit, sizeText);
     progress.SetFileName(path.c_str());
-    progress.SetFileSize(text);
+    progress.SetFileSize(sizeText);
     progress.SetRange(0, 100);
     progress.SetPosition(0);
     std::snprintf(text, sizeof text, "File %i of %i", index, count);
     progress.SetStatus(text);
-    long long bytesRead = 0;
-    while (!std::feof(file.Get()) && !progress.AbortRequested()) {
-      bytesRead += static_cast<long long>(std::fread(buffer.get(), 1, kBlock, file.Get()));
-      ShowBlock(progress, bytesRead, fileSize);
-    }
+    if (ReadStream(file.Get(), fileSize, discard, BytesText::Count, progress, buffer.get()) ==
+        StreamOutcome::Aborted)
+      return;
   }
 }
 
@@ -99,7 +102,7 @@ int Main(int argc, char** argv) {
   CProgressDlg progress;
   const auto start = std::chrono::steady_clock::now();
   progress.Create();
-  progress.SetTitle(files && paths.size() < 2 ? "Hashing File..." : "Hashing Files...");
+  progress.SetTitle(files && paths.size() < 2 ? kProgressTitleOneFile : kProgressTitleFiles);
   progress.Show();
   if (files)
     Files(progress, paths);

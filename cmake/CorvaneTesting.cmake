@@ -125,11 +125,21 @@ function(corvane_add_gtest name)
   endif()
 endfunction()
 
-# corvane_add_fuzz_replay(<name> <fuzz target source> LIBS ...): replays the committed corpus of a
-# libFuzzer target (the folder "corpus" beside it) under the native build's sanitizers.
+# corvane_add_fuzz_replay(<area>_fuzz_replay <fuzz target source> LIBS ...): replays the committed
+# corpus of a libFuzzer target (the folder "corpus" beside it) under the native build's sanitizers.
+# With CORVANE_FUZZ (the fuzz preset) it builds the target as the libFuzzer executable
+# <area>_fuzzer instead (tools/fuzz.sh runs it).
 function(corvane_add_fuzz_replay name target_source)
   cmake_parse_arguments(F "" "" "LIBS" ${ARGN})
   if(WIN32)
+    return()
+  endif()
+  if(CORVANE_FUZZ)
+    string(REGEX REPLACE "_fuzz_replay$" "_fuzzer" fuzzer ${name})
+    add_executable(${fuzzer} ${target_source})
+    target_link_libraries(${fuzzer} PRIVATE ${F_LIBS})
+    target_include_directories(${fuzzer} PRIVATE ${CMAKE_SOURCE_DIR})
+    target_link_options(${fuzzer} PRIVATE -fsanitize=fuzzer)
     return()
   endif()
   corvane_add_gtest(${name}

@@ -33,8 +33,6 @@ public:
     return *this;
   }
 
-  // printf-style formatting through the C runtime, so "%I64i" prints a signed 64-bit value.
-  void Format(const char* format, ...);
   // Lower-cases A to Z only; other bytes stay as they are.
   CString& MakeLower();
 
@@ -42,20 +40,10 @@ public:
   char* GetBuffer(int minLength);
   void ReleaseBuffer();
 
-  friend CString operator+(const CString& a, const CString& b) {
-    return CString(a.m_text + b.m_text);
-  }
-  friend CString operator+(const CString& a, const char* b) {
-    return CString(a.m_text + (b ? b : ""));
-  }
-  friend CString operator+(const char* a, const CString& b) {
-    return CString((a ? a : "") + b.m_text);
-  }
   friend bool operator==(const CString& a, const CString& b) { return a.m_text == b.m_text; }
   friend bool operator==(const CString& a, const char* b) { return a.m_text == (b ? b : ""); }
   friend bool operator!=(const CString& a, const CString& b) { return !(a == b); }
   friend bool operator!=(const CString& a, const char* b) { return !(a == b); }
-  friend bool operator<(const CString& a, const CString& b) { return a.m_text < b.m_text; }
 
 private:
   std::string m_text;

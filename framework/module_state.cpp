@@ -5,7 +5,8 @@ extern "C" IMAGE_DOS_HEADER __ImageBase;
 namespace corvane {
 
 namespace {
-// Set only for the duration of a call into the module; one thread of work, no lock needed.
+// Set for the duration of a call into the module, and shared by its threads: calls that run at once
+// on several threads must all name the same module (Hash.dll names its own, the default).
 HINSTANCE g_hResources = nullptr;
 } // namespace
 

@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstdint>
 
+#include "common/product.h"
+
 namespace corvane {
 
 HWND CWnd::Detach() {
@@ -64,8 +66,7 @@ void CWnd::GetWindowRect(RECT* rect) const {
 
 int CWnd::MessageBoxA(const char* text, const char* caption, UINT type) {
   // Without a caption of its own a box carries the product's name, as every other box does.
-  return ::MessageBoxA(m_hWnd, text, caption != nullptr ? caption : "Corvane 2004 - 64-bit Edition",
-                       type);
+  return ::MessageBoxA(m_hWnd, text, caption != nullptr ? caption : kProductTitle, type);
 }
 
 HWND CWnd::GetDlgItem(int id) const {

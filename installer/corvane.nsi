@@ -1,6 +1,8 @@
 ; corvane-setup.exe: per-machine installer of Corvane 2004 - 64-bit Edition.
 ;
-; makensis -DCORVANE_DLL=<Corvane.dll> -DHASH_DLL=<Hash.dll> -DOUTFILE=<setup.exe>
+; makensis -DPRODUCT=<name> -DPRODUCT_TITLE=<title> -DCLSID=<class> -DIID=<interface>
+;          -DLIBID=<type library> -DCORVANE_DLL=<Corvane.dll> -DHASH_DLL=<Hash.dll>
+;          -DOUTFILE=<setup.exe>
 ;          [-DVERSION=x.y.z] [-DSTUB_TARGET=amd64-unicode|x86-ansi]
 ;          [-DSIGN_SCRIPT=<tools/sign.sh, its certificate in the environment>] corvane.nsi
 ;
@@ -25,8 +27,10 @@
 ; by the next installation before it unpacks, so a restart never takes what a later installation
 ; put in place. Either sets the reboot flag and says so.
 
-!ifndef CORVANE_DLL | HASH_DLL | OUTFILE
-  !error "CORVANE_DLL, HASH_DLL and OUTFILE must be defined"
+; The build reads the product's name, title and identifiers from the headers that state them
+; (cmake/CorvaneFacts.cmake).
+!ifndef PRODUCT | PRODUCT_TITLE | CLSID | IID | LIBID | CORVANE_DLL | HASH_DLL | OUTFILE
+  !error "PRODUCT, PRODUCT_TITLE, CLSID, IID, LIBID, CORVANE_DLL, HASH_DLL and OUTFILE must be defined"
 !endif
 !ifndef VERSION
   !define VERSION 0.0.0
@@ -50,17 +54,13 @@ SetDateSave off
 !include MUI2.nsh
 !include x64.nsh
 
-!define PRODUCT "Corvane 2004"
-!define CLSID "{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}"
-!define IID "{6B0F4A11-52C3-4E7D-9A21-3C5D7E8F9A01}"
-!define LIBID "{6B0F4A1D-52C3-4E7D-9A21-3C5D7E8F9A01}"
 !define WOW64_CLASSES "Software\Classes\Wow6432Node"
-!define PRODUCT_KEY "Software\Corvane 2004"
+!define PRODUCT_KEY "Software\${PRODUCT}"
 !define HANDLERS_KEY "*\shellex\ContextMenuHandlers"
-!define HANDLER_KEY "${HANDLERS_KEY}\Corvane 2004"
+!define HANDLER_KEY "${HANDLERS_KEY}\${PRODUCT}"
 !define APPROVED_KEY "Software\Microsoft\Windows\CurrentVersion\Shell Extensions\Approved"
 !define UNINSTALL_PARENT "Software\Microsoft\Windows\CurrentVersion\Uninstall"
-!define UNINSTALL_KEY "${UNINSTALL_PARENT}\Corvane 2004"
+!define UNINSTALL_KEY "${UNINSTALL_PARENT}\${PRODUCT}"
 !define UNINSTALLER "Uninstall.exe"
 ; File operations left for the restart: pairs of NT paths, the second one empty for a removal.
 !define SESSION_MANAGER "System\CurrentControlSet\Control\Session Manager"
@@ -68,14 +68,14 @@ SetDateSave off
 ; RegGetValueW's first arguments for them, as a REG_MULTI_SZ (RRF_RT_REG_MULTI_SZ).
 !define PENDING_OPERATIONS 'p ${HKLM_HANDLE}, w "${SESSION_MANAGER}", w "PendingFileRenameOperations", i 0x20, p 0'
 
-Name "${PRODUCT} - 64-bit Edition"
+Name "${PRODUCT_TITLE}"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\${PRODUCT}"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ShowInstDetails show
 ShowUninstDetails show
-BrandingText "${PRODUCT} - 64-bit Edition ${VERSION}"
+BrandingText "${PRODUCT_TITLE} ${VERSION}"
 
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
@@ -93,7 +93,7 @@ VIFileVersion "${VERSION}.0"
 !insertmacro MUI_LANGUAGE "English"
 
 VIAddVersionKey "ProductName" "${PRODUCT}"
-VIAddVersionKey "FileDescription" "${PRODUCT} - 64-bit Edition Setup"
+VIAddVersionKey "FileDescription" "${PRODUCT_TITLE} Setup"
 VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 
@@ -459,7 +459,7 @@ FunctionEnd
 
 Function .onInit
   ${IfNot} ${RunningX64}
-    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} - 64-bit Edition requires a 64-bit version of Windows." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT_TITLE} requires a 64-bit version of Windows." /SD IDOK
     SetErrorLevel 3
     Abort
   ${EndIf}
@@ -669,7 +669,7 @@ Function Fail
   ${EndIf}
 FunctionEnd
 
-Section "Corvane 2004" SecMain
+Section "${PRODUCT}" SecMain
   SectionIn RO
   SetRegView 64
   StrCpy $registering 0
@@ -746,7 +746,7 @@ Section "Corvane 2004" SecMain
   WriteRegStr HKCR "${HANDLER_KEY}" "" "${CLSID}"
   WriteRegStr HKLM "${APPROVED_KEY}" "${CLSID}" "${PRODUCT}"
   WriteRegStr HKLM "${PRODUCT_KEY}" "" "$modules\Hash.dll"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} - 64-bit Edition"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT_TITLE}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"

@@ -76,13 +76,11 @@ fi
 corvane_wine_session "$job_dir/wineprefix" || die "Wine could not be started"
 trap corvane_end_wine_session EXIT
 if [ $headless -eq 1 ]; then
-  corvane_headless_windows
-elif [ -f "$WINEPREFIX/.corvane-headless" ]; then
-  # A real desktop has a window manager again.
-  "$corvane_wine" reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1
-  "$corvane_wine" reg delete 'HKCU\Software\Wine\X11 Driver' /v Decorated /f >/dev/null 2>&1
-  rm -f "$WINEPREFIX/.corvane-headless"
-fi
+  corvane_unmanaged_windows
+else
+  # A real desktop has a window manager.
+  corvane_managed_windows
+fi || die "Wine's window settings could not be changed"
 corvane_hold_desktop "$bin/desktop-keeper.exe" || die "the Wine desktop did not come up"
 
 installed=$WINEPREFIX/drive_c/Program\ Files/Corvane\ 2004

@@ -20,10 +20,30 @@ tools=$(cd "$(dirname "$0")" && pwd)
 prefix=${CORVANE_WINEPREFIX:-$build_dir/wineprefix}
 corvane_wine_environment "$prefix"
 
+# Runs the program with its output passed on while it runs, through files rather than our own
+# output: whatever it starts and leaves running (an uninstaller's copy of itself, a helper Wine
+# starts on demand) keeps the output it inherited, and a test runner waits for that to close.
+run_program() {
+  local output errors status
+  output=$(mktemp) && errors=$(mktemp) || return 2
+  "$corvane_wine" "$@" <&0 >"$output" 2>"$errors" &
+  local program=$!
+  tail -q -s 0.1 --pid=$program -c +1 -f "$output" &
+  local output_tail=$!
+  tail -q -s 0.1 --pid=$program -c +1 -f "$errors" >&2 &
+  local errors_tail=$!
+  wait $program
+  status=$?
+  wait $output_tail $errors_tail
+  rm -f "$output" "$errors"
+  return $status
+}
+
 if corvane_session_running "$prefix"; then
   DISPLAY=$(cat "$prefix.state/display") || exit 2
   export DISPLAY
-  exec "$corvane_wine" "$@"
+  run_program "$@"
+  exit
 fi
 if [ "${CORVANE_WINE_SESSION:-}" = required ]; then
   echo "wine-run: the Wine session of $prefix is not up (its start test failed, or it ended)" >&2
@@ -32,13 +52,14 @@ if [ "${CORVANE_WINE_SESSION:-}" = required ]; then
 fi
 if [ -n "${DISPLAY:-}" ]; then
   corvane_wine_session "$prefix" && corvane_unmanaged_windows && corvane_wine_dpi || exit 2
-  exec "$corvane_wine" "$@"
+  run_program "$@"
+  exit
 fi
 
 "$tools/wine-session.sh" start "$prefix" "$build_dir/bin/desktop-keeper.exe" >/dev/null || exit 2
 DISPLAY=$(cat "$prefix.state/display")
 export DISPLAY
-"$corvane_wine" "$@"
+run_program "$@"
 status=$?
 "$tools/wine-session.sh" stop "$prefix"
 exit $status

@@ -18,8 +18,9 @@
 #   corvane_wine_session PREFIX   sets the Wine environment, makes PREFIX when missing and, without
 #                                 DISPLAY, starts an Xvfb that stays up until corvane_end_wine_session
 #   corvane_hold_desktop KEEPER   starts the Wine session detached and waits for its desktop
-#   corvane_headless_windows      makes Wine draw window frames itself and skip the window manager
+#   corvane_unmanaged_windows     makes Wine draw window frames itself and skip the window manager
 #                                 hand-shake, which only times out when no window manager runs
+#   corvane_managed_windows       undoes it, for a display with a window manager
 #   corvane_end_wine_session      ends the prefix's Wine processes and the Xvfb started here
 # and runs programs with "$corvane_wine" PROGRAM ...
 
@@ -107,6 +108,13 @@ corvane_unmanaged_windows() {
   touch "$WINEPREFIX/.corvane-unmanaged"
 }
 
+corvane_managed_windows() {
+  [ -f "$WINEPREFIX/.corvane-unmanaged" ] || return 0
+  corvane_wine_quietly reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f || return 2
+  corvane_stop_wine
+  rm -f "$WINEPREFIX/.corvane-unmanaged"
+}
+
 # Wine takes the DPI from the registry when its server starts; the value reaches the prefix's
 # files when the server ends.
 corvane_wine_dpi() {
@@ -161,19 +169,13 @@ corvane_hold_desktop() {
   echo "$pid" >"$WINEPREFIX.state/keeper.pid"
   while ! grep -q '^desktop up' "$log"; do
     if ! kill -0 "$pid" 2>/dev/null; then
-      echo "the Wine session of $WINEPREFIX did not come up:" >&2
+      wait "$pid"
+      echo "the Wine session of $WINEPREFIX did not come up (the keeper ended with $?):" >&2
       tail -n 20 "$log" >&2
       return 2
     fi
     sleep 0.1
   done
-}
-
-corvane_headless_windows() {
-  [ -f "$WINEPREFIX/.corvane-headless" ] && return 0
-  "$corvane_wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
-    "$corvane_wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 &&
-    touch "$WINEPREFIX/.corvane-headless"
 }
 
 corvane_end_wine_session() {

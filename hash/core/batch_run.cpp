@@ -1,5 +1,6 @@
 #include "hash/core/batch_run.h"
 
+#include "common/hash_resource.h"
 #include "common/scoped_file.h"
 #include "hash/core/file_length.h"
 #include "hash/core/report.h"
@@ -29,7 +30,7 @@ void RunBatch(const char* pathList, HashMode mode, ProgressView& progress, Resul
   const DigestAlgorithm algorithm = DigestAlgorithmOf(mode);
 
   progress.Create();
-  progress.SetTitle(fileCount < 2 ? "Hashing File..." : "Hashing Files...");
+  progress.SetTitle(fileCount < 2 ? kProgressTitleOneFile : kProgressTitleFiles);
   progress.Show();
 
   ReportBuilder report(codePage);
@@ -48,16 +49,17 @@ void RunBatch(const char* pathList, HashMode mode, ProgressView& progress, Resul
       continue;
     }
     const int64_t fileSize = FileLength(file.Get());
-    std::snprintf(text, sizeof text, "%lld bytes", static_cast<long long>(fileSize));
+    char sizeText[kBytesTextSize];
+    FormatBytes(fileSize, BytesText::CountAndUnit, sizeText);
     progress.SetFileName(entry.Text());
-    progress.SetFileSize(text);
+    progress.SetFileSize(sizeText);
     progress.SetRange(0, 100);
     progress.SetPosition(0);
     std::snprintf(text, sizeof text, "File %i of %i", entryIndex, fileCount);
     progress.SetStatus(text);
 
-    const StreamOutcome outcome = DigestStream(file.Get(), fileSize, algorithm, "%lld", progress,
-                                               readBuffer.get(), digestText);
+    const StreamOutcome outcome = DigestStream(file.Get(), fileSize, algorithm, BytesText::Count,
+                                               progress, readBuffer.get(), digestText);
     file.Close();
     if (outcome == StreamOutcome::Aborted)
       break;

@@ -49,6 +49,26 @@ void WriteHex(const uint8_t* digest, int length, char* text) {
   text[2 * length] = '\0';
 }
 
+// The blocks of one stream through one engine.
+class EngineSink : public BlockSink {
+public:
+  explicit EngineSink(const DigestEngine& engine) : engine_(engine) { engine_.init(context_); }
+
+  void Take(const uint8_t* data, uint32_t length) override {
+    engine_.update(context_, data, length);
+  }
+
+  void Finish(char* digestText, int length) {
+    uint8_t digest[20];
+    engine_.finish(context_, digest);
+    WriteHex(digest, length, digestText);
+  }
+
+private:
+  const DigestEngine& engine_;
+  EngineContext context_;
+};
+
 // A file that grew since it was measured may pass 100; the bar takes the low 32 bits.
 int Percentage(int64_t bytesRead, int64_t fileSize) {
   const int64_t percent = fileSize != 0 ? bytesRead * 100 / fileSize : bytesRead;
@@ -57,39 +77,47 @@ int Percentage(int64_t bytesRead, int64_t fileSize) {
 
 } // namespace
 
-StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm algorithm,
-                           const char* bytesFormat, ProgressView& view, uint8_t* readBuffer,
-                           char digestText[41]) {
-  const DigestEngine& engine = EngineFor(algorithm);
-  EngineContext context;
-  engine.init(context);
-  int64_t bytesRead = 0;
-  char bytesText[48];
+bool ShowBlockProgress(ProgressView& view, int64_t bytesRead, int64_t fileSize,
+                       BytesText bytesText) {
+  char countText[kBytesTextSize];
+  FormatBytes(bytesRead, bytesText, countText);
+  view.SetPosition(Percentage(bytesRead, fileSize));
+  view.SetBytes(countText);
+  view.PumpMessages();
+  if (!view.AbortRequested())
+    return true;
+  if (view.ConfirmAbort())
+    return false;
+  view.ClearAbortRequest();
+  // The question covered the window for a while: show at once where reading stands.
+  view.Paint();
+  return true;
+}
 
+StreamOutcome ReadStream(std::FILE* stream, int64_t fileSize, BlockSink& sink, BytesText bytesText,
+                         ProgressView& view, uint8_t* readBuffer) {
+  int64_t bytesRead = 0;
   while (!std::feof(stream)) {
     const size_t count = std::fread(readBuffer, 1, kReadBlockSize, stream);
     // Without this a failing device would be read forever without progress.
     if (count < kReadBlockSize && std::ferror(stream))
       return StreamOutcome::ReadError;
-    engine.update(context, readBuffer, static_cast<uint32_t>(count));
+    sink.Take(readBuffer, static_cast<uint32_t>(count));
     bytesRead += static_cast<int64_t>(count);
-    std::snprintf(bytesText, sizeof bytesText, bytesFormat, static_cast<long long>(bytesRead));
-    view.SetPosition(Percentage(bytesRead, fileSize));
-    view.SetBytes(bytesText);
-    view.PumpMessages();
-    if (view.AbortRequested()) {
-      if (view.ConfirmAbort())
-        return StreamOutcome::Aborted;
-      view.ClearAbortRequest();
-      // The question covered the window for a while: show at once where reading stands.
-      view.Paint();
-    }
+    if (!ShowBlockProgress(view, bytesRead, fileSize, bytesText))
+      return StreamOutcome::Aborted;
   }
-
-  uint8_t digest[20];
-  engine.finish(context, digest);
-  WriteHex(digest, DigestLength(algorithm), digestText);
   return StreamOutcome::Finished;
+}
+
+StreamOutcome DigestStream(std::FILE* stream, int64_t fileSize, DigestAlgorithm algorithm,
+                           BytesText bytesText, ProgressView& view, uint8_t* readBuffer,
+                           char digestText[41]) {
+  EngineSink engine(EngineFor(algorithm));
+  const StreamOutcome outcome = ReadStream(stream, fileSize, engine, bytesText, view, readBuffer);
+  if (outcome == StreamOutcome::Finished)
+    engine.Finish(digestText, DigestLength(algorithm));
+  return outcome;
 }
 
 } // namespace corvane

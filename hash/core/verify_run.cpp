@@ -1,5 +1,7 @@
 #include "hash/core/verify_run.h"
 
+#include "common/ascii_case.h"
+#include "common/product.h"
 #include "common/scoped_file.h"
 #include "hash/core/file_length.h"
 #include "hash/core/stream_digest.h"
@@ -9,16 +11,6 @@
 #include <memory>
 
 namespace corvane {
-
-namespace {
-
-constexpr const char kProductTitle[] = "Corvane 2004 - 64-bit Edition";
-
-char LowerAscii(char ch) {
-  return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
-}
-
-} // namespace
 
 VerifyBox VerifyBoxFor(VerifyMessage message) {
   switch (message) {
@@ -49,15 +41,6 @@ bool IsValidDigestText(const std::string& text, DigestAlgorithm algorithm) {
   return true;
 }
 
-bool DigestTextsMatch(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    if (LowerAscii(*a) != LowerAscii(*b))
-      return false;
-    if (*a == '\0')
-      return true;
-  }
-}
-
 VerifyOutcome VerifyPathList(const char* pathList, DigestAlgorithm algorithm,
                              ProgressView& progress, VerifyUser& user) {
   const char* path = pathList != nullptr ? pathList : "";
@@ -86,18 +69,19 @@ VerifyOutcome RunVerification(const char* path, DigestAlgorithm algorithm,
 
   progress.Show();
   const int64_t fileLength = FileLength(file.Get());
-  char text[48];
-  std::snprintf(text, sizeof text, "%lld bytes", static_cast<long long>(fileLength));
+  char sizeText[kBytesTextSize];
+  FormatBytes(fileLength, BytesText::CountAndUnit, sizeText);
   progress.SetFileName(path);
-  progress.SetFileSize(text);
+  progress.SetFileSize(sizeText);
   progress.SetRange(0, 100);
   progress.SetPosition(0);
   progress.SetStatus("Verifying File");
 
   const std::unique_ptr<uint8_t[]> readBuffer(new uint8_t[kReadBlockSize]);
   char digestText[41];
-  const StreamOutcome outcome = DigestStream(file.Get(), fileLength, algorithm, "%lld bytes",
-                                             progress, readBuffer.get(), digestText);
+  const StreamOutcome outcome =
+      DigestStream(file.Get(), fileLength, algorithm, BytesText::CountAndUnit, progress,
+                   readBuffer.get(), digestText);
   file.Close();
   progress.Destroy();
 
@@ -111,7 +95,7 @@ VerifyOutcome RunVerification(const char* path, DigestAlgorithm algorithm,
   case StreamOutcome::Finished:
     break;
   }
-  if (DigestTextsMatch(expectedDigest != nullptr ? expectedDigest : "", digestText)) {
+  if (EqualsNoCase(expectedDigest != nullptr ? expectedDigest : "", digestText)) {
     user.Tell(VerifyMessage::DigestMatch);
     return VerifyOutcome::Match;
   }

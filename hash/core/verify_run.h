@@ -67,7 +67,4 @@ VerifyOutcome RunVerification(const char* path, DigestAlgorithm algorithm,
 // MD5 and 40 for SHA-1, made of 0-9 and a-f only. Nothing is trimmed.
 bool IsValidDigestText(const std::string& text, DigestAlgorithm algorithm);
 
-// Digest texts compared without regard to letter case; digests are ASCII.
-bool DigestTextsMatch(const char* a, const char* b);
-
 } // namespace corvane

@@ -1,4 +1,4 @@
-// Which SHA-1 compression this processor runs, asked of CPUID once.
+// Which SHA-1 compression this processor runs, asked of CPUID once, when the module is loaded.
 #include "hash/digest/sha1_compression.h"
 
 #include <cpuid.h>
@@ -41,44 +41,43 @@ CpuFeatures AskCpuid() {
   return features;
 }
 
-const CpuFeatures& Cpu() {
-  static const CpuFeatures features = AskCpuid();
-  return features;
-}
+// Chosen by the module's initialisers, before any thread can hash: Hash.dll guards no local
+// static, and two commands may run at once. Nothing hashes while modules are being initialised.
+const CpuFeatures g_cpu = AskCpuid();
 
 Sha1Compression BestWithoutShaExtensions() {
-  if (CpuHasAvx2()) {
+  if (g_cpu.avx2) {
     return Sha1CompressAvx2;
   }
-  if (CpuHasSsse3()) {
+  if (g_cpu.ssse3) {
     return Sha1CompressSsse3;
   }
   return Sha1CompressPortable;
 }
 
+const Sha1Compression g_bestWithoutShaExtensions = BestWithoutShaExtensions();
+Sha1Compression g_activeCompression = g_cpu.sha ? Sha1CompressShaNi : g_bestWithoutShaExtensions;
+
 } // namespace
 
 bool CpuHasSsse3() {
-  return Cpu().ssse3;
+  return g_cpu.ssse3;
 }
 
 bool CpuHasAvx2() {
-  return Cpu().avx2;
+  return g_cpu.avx2;
 }
 
 bool CpuHasShaExtensions() {
-  return Cpu().sha;
+  return g_cpu.sha;
 }
 
 void Sha1CompressWithoutShaExtensions(uint32_t state[5], const uint8_t* blocks, size_t count) {
-  static const Sha1Compression best = BestWithoutShaExtensions();
-  best(state, blocks, count);
+  g_bestWithoutShaExtensions(state, blocks, count);
 }
 
 Sha1Compression& Sha1ActiveCompression() {
-  static Sha1Compression active =
-      CpuHasShaExtensions() ? Sha1CompressShaNi : BestWithoutShaExtensions();
-  return active;
+  return g_activeCompression;
 }
 
 } // namespace corvane

@@ -3,10 +3,10 @@
 #include "hash/core/digest_algorithm.h"
 #include "hash/dll/memory_reserve.h"
 #include "hash/dll/module_state.h"
-#include "hash/dll/progress_dlg.h"
-#include "hash/dll/results_dlg.h"
 #include "hash/dll/system_code_page.h"
 #include "hash/dll/verify_digest.h"
+#include "hash/windows/progress_dlg.h"
+#include "hash/windows/results_dlg.h"
 
 namespace corvane {
 namespace {

@@ -1,8 +1,8 @@
 #include "hash/dll/verify_digest.h"
 
 #include "hash/core/verify_run.h"
-#include "hash/dll/progress_dlg.h"
-#include "hash/dll/verify_digest_dlg.h"
+#include "hash/windows/progress_dlg.h"
+#include "hash/windows/verify_digest_dlg.h"
 
 #include <windows.h>
 

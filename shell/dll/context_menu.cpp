@@ -5,37 +5,16 @@
 #include <shellapi.h>
 
 #include "common/hash_mode.h"
+#include "common/product.h"
 #include "shell/dll/corvane_shell.h"
 #include "shell/dll/dropped_path.h"
+#include "win32/last_error.h"
 #include "win32/scoped.h"
 
 namespace corvane {
 namespace {
 
-struct Command {
-  HashMode mode;
-  const char* menuText;
-  const char* helpText;
-};
-
-constexpr Command kCommands[CorvaneShell::kCommandCount] = {
-    {HashMode::ComputeMd5, "Calculate &MD5 Hash", "Compute MD5 Hash"},
-    {HashMode::ComputeSha1, "Calculate &SHA-1 Hash", "Compute SHA-1 Hash"},
-    {HashMode::VerifyMd5, "&Verify MD5 Hash", "Verify MD5 Hash"},
-    {HashMode::VerifySha1, "Verify SHA-1 &Hash", "Verify SHA-1 Hash"},
-};
-
-constexpr bool ModesAreOffsets() {
-  for (UINT i = 0; i < CorvaneShell::kCommandCount; ++i) {
-    if (static_cast<UINT>(kCommands[i].mode) != i) {
-      return false;
-    }
-  }
-  return true;
-}
-static_assert(ModesAreOffsets(), "the hash module takes the offset of the picked item as its mode");
-
-constexpr char kHashModuleKey[] = "Software\\Corvane 2004";
+constexpr char kHashModuleKey[] = "Software\\" CORVANE_PRODUCT_NAME;
 // The path plus its NUL; a value that fills it without a NUL is not a path.
 constexpr DWORD kHashModulePathSize = 259;
 
@@ -146,17 +125,17 @@ STDMETHODIMP CorvaneShell::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idC
   }
   ScopedMenu popup(CreatePopupMenu());
   if (!popup) {
-    return HRESULT_FROM_WIN32(GetLastError());
+    return LastErrorResult();
   }
   for (UINT i = 0; i < kCommandCount; ++i) {
     if (!InsertMenuA(popup.Get(), i, MF_BYPOSITION | MF_STRING, idCmdFirst + i,
-                     kCommands[i].menuText)) {
-      return HRESULT_FROM_WIN32(GetLastError());
+                     kHashModes[i].menuText)) {
+      return LastErrorResult();
     }
   }
   if (!InsertMenuA(menu, indexMenu, MF_BYPOSITION | MF_POPUP,
-                   reinterpret_cast<UINT_PTR>(popup.Get()), "Corvane 2004")) {
-    return HRESULT_FROM_WIN32(GetLastError());
+                   reinterpret_cast<UINT_PTR>(popup.Get()), kProductName)) {
+    return LastErrorResult();
   }
   // From here on the popup belongs to the context menu.
   popup.Release();
@@ -171,11 +150,11 @@ STDMETHODIMP CorvaneShell::GetCommandString(UINT_PTR idCmd, UINT type, UINT* /*r
   if (name == nullptr || cchMax == 0) {
     return E_INVALIDARG;
   }
-  const char* text = kCommands[idCmd].helpText;
+  const char* text = kHashModes[idCmd].helpText;
   if (type & GCS_UNICODE) {
     wchar_t wide[64];
     if (MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 64) == 0) {
-      return HRESULT_FROM_WIN32(GetLastError());
+      return LastErrorResult();
     }
     lstrcpynW(reinterpret_cast<wchar_t*>(name), wide, static_cast<int>(cchMax));
   } else {
@@ -196,7 +175,7 @@ STDMETHODIMP CorvaneShell::InvokeCommand(CMINVOKECOMMANDINFO* info) noexcept {
   if (offset >= kCommandCount) {
     return E_INVALIDARG;
   }
-  const HashMode mode = kCommands[offset].mode;
+  const HashMode mode = kHashModes[offset].mode;
   // Nothing selected (no Initialize that found a path): there is nothing to hash.
   if (pathList_.Empty()) {
     return S_OK;

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include "common/hash_mode.h"
 #include "shell/core/path_list.h"
 #include "shell/dll/identifiers.h"
 #include "shell/dll/module.h"
@@ -17,7 +18,7 @@ class CorvaneShell final : public ICorvaneShell,
                            public IContextMenu,
                            public ModuleAllocated {
 public:
-  static constexpr UINT kCommandCount = 4;
+  static constexpr UINT kCommandCount = static_cast<UINT>(kHashModeCount);
 
   // Instance creator of the object map.
   static HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept;

@@ -15,8 +15,6 @@ namespace corvane {
 namespace {
 
 constexpr UINT kRegistrationScriptId = 101;
-// The platform's code for a path that does not fit.
-constexpr HRESULT kPathTooLong = static_cast<HRESULT>(0x80010135L);
 
 // Loads the type library from the module's own file or, failing that, from the ".tlb" file
 // beside it; `path` receives the file that loaded.
@@ -64,10 +62,8 @@ HRESULT RegisterModuleTypeLib() noexcept {
   if (FAILED(result)) {
     return result;
   }
+  // Converted into MAX_PATH characters, its end included: its folder fits the help directory.
   const std::size_t length = lstrlenW(path);
-  if (length >= MAX_PATH) {
-    return kPathTooLong;
-  }
   // The help directory is the folder of the file, up to and including its last separator.
   WCHAR helpDirectory[MAX_PATH];
   std::size_t folderLength = length;

@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "common/ascii_case.h"
 #include "common/diagnostic_trace.h"
 
 namespace corvane {

@@ -2,28 +2,15 @@
 
 #include <new>
 
+#include "common/ascii_case.h"
+
 namespace corvane {
 
 namespace {
 
 constexpr std::size_t kInitialRoom = 10;
 
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 } // namespace
-
-bool EqualsNoCase(const char* left, const char* right) noexcept {
-  for (;; ++left, ++right) {
-    if (LowerAscii(*left) != LowerAscii(*right)) {
-      return false;
-    }
-    if (*left == '\0') {
-      return true;
-    }
-  }
-}
 
 HResult ReplacementMap::AddReplacementEntry(const char* name, const char* text) noexcept {
   if (name == nullptr || text == nullptr) {

@@ -29,7 +29,4 @@ private:
   std::vector<Entry> entries_;
 };
 
-// ASCII letters compare without case; every other byte must be equal.
-bool EqualsNoCase(const char* left, const char* right) noexcept;
-
 } // namespace corvane

@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "common/product.h"
 #include "shell/dll/identifiers.h"
+#include "tests/common/temp_folder.h"
 #include "tests/support/shell_host.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
@@ -200,8 +202,6 @@ TEST(Balance, TheModulesPrivateHeapLivesFromLoadToUnload) {
   EXPECT_EQ(afterUnload, beforeLoad) << "the private heap outlived the module";
 }
 
-constexpr char kResultsTitle[] = "Corvane 2004 - 64-bit Edition";
-
 // One MD5 command as the shell extension runs it: load Hash.dll, hash one small file, the user
 // closes the results window, unload. False when the results window never came.
 bool HashCommand(const std::string& path) {
@@ -211,7 +211,7 @@ bool HashCommand(const std::string& path) {
     if (!module.Loaded())
       return false;
     module.Run(path.c_str(), 0, [&](DWORD thread) {
-      HWND results = WaitForDialog(thread, kResultsTitle);
+      HWND results = WaitForDialog(thread, kProductTitle);
       if (results != nullptr) {
         closed = true;
         Click(results, IDOK);

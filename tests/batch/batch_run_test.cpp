@@ -1,6 +1,7 @@
 #include "hash/core/batch_run.h"
 
 #include "tests/batch/expected_report.h"
+#include "tests/common/temp_folder.h"
 #include "tests/doubles/fake_progress.h"
 
 #include <gtest/gtest.h>
@@ -36,20 +37,13 @@ public:
 
 class BatchRun : public ::testing::Test {
 protected:
-  void SetUp() override {
-    std::random_device seed;
-    folder_ = fs::temp_directory_path() / ("corvane-batch-" + std::to_string(seed()));
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
   // A full path whose last separator is a backslash, as the shell sends. On the host the backslash
   // is simply part of the file's name.
   std::string PathOf(const std::string& name) const {
 #ifdef _WIN32
-    return folder_.string() + "\\" + name;
+    return folder_.Path(name);
 #else
-    return folder_.string() + "/data\\" + name;
+    return folder_.Path("data\\" + name);
 #endif
   }
 
@@ -63,7 +57,7 @@ protected:
     RunBatch(list.c_str(), mode, progress, results);
   }
 
-  fs::path folder_;
+  test::TempFolder folder_;
   FakeProgress progress;
   RecordingResults results;
 };

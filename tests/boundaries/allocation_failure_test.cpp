@@ -4,15 +4,14 @@
 #include "hash/core/batch_run.h"
 #include "hash/core/text_tokenizer.h"
 
+#include "tests/common/temp_folder.h"
 #include "tests/doubles/fake_progress.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <new>
-#include <random>
 #include <string>
 
 namespace corvane {
@@ -74,17 +73,14 @@ public:
 };
 
 TEST(AllocationFailure, AtAnyAllocationTheBatchRunThrowsBadAllocAndHoldsNothing) {
-  std::random_device seed;
-  const auto folder =
-      std::filesystem::temp_directory_path() / ("corvane-alloc-" + std::to_string(seed()));
-  std::filesystem::create_directories(folder);
+  const test::TempFolder folder;
   std::string list;
   for (const char* name : {"a.txt", "b.txt"}) {
-    const std::string path = (folder / name).string();
+    const std::string path = folder.Path(name);
     std::ofstream(path, std::ios::binary) << std::string(70000, 'x');
     list += path + "\n";
   }
-  list += (folder / "missing.txt").string();
+  list += folder.Path("missing.txt");
 
   int failures = 0;
   bool completed = false;
@@ -101,7 +97,6 @@ TEST(AllocationFailure, AtAnyAllocationTheBatchRunThrowsBadAllocAndHoldsNothing)
       EXPECT_EQ(results.shown, 0);
     }
   }
-  std::filesystem::remove_all(folder);
   EXPECT_TRUE(completed);
   EXPECT_GT(failures, 10);
 }

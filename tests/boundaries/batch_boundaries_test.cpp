@@ -3,6 +3,7 @@
 // and a digest covers exactly the bytes that were read.
 #include "hash/core/batch_run.h"
 
+#include "tests/common/temp_folder.h"
 #include "tests/doubles/fake_progress.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -55,21 +55,16 @@ std::string Pattern(size_t length, int seed) {
 
 class ChangingFiles : public ::testing::Test {
 protected:
-  void SetUp() override {
-    std::random_device seed;
-    folder_ = fs::temp_directory_path() / ("corvane-boundaries-" + std::to_string(seed()));
-    fs::create_directories(folder_ / "data\\");
-  }
-  void TearDown() override { fs::remove_all(folder_); }
+  void SetUp() override { fs::create_directories(folder_.Path("data\\")); }
 
   // A full path whose last separator is a backslash, as the shell sends.
-  std::string PathOf(const std::string& name) const { return folder_.string() + "/data\\" + name; }
+  std::string PathOf(const std::string& name) const { return folder_.Path("data\\" + name); }
   std::string Write(const std::string& name, const std::string& bytes) const {
     std::ofstream(PathOf(name), std::ios::binary) << bytes;
     return PathOf(name);
   }
 
-  fs::path folder_;
+  test::TempFolder folder_;
   FakeProgress progress;
   Recorder results;
 };

@@ -13,7 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "common/hash_resource.h"
+#include "common/product.h"
 #include "common/scoped_file.h"
+#include "tests/common/temp_folder.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
 
@@ -21,11 +24,6 @@ namespace corvane {
 
 namespace {
 
-constexpr int kFileNameId = 1000;
-constexpr int kStatusId = 1004;
-constexpr int kViewId = 1003;
-constexpr int kSaveId = 1006;
-constexpr char kResultsTitle[] = "Corvane 2004 - 64-bit Edition";
 const std::string kMd5Abc = "900150983cd24fb0d6963f7d28e17f72";
 
 // A name as the file system holds it and as its bytes in the code page.
@@ -113,7 +111,7 @@ std::string SaveDialogCaption(DWORD thread, HWND results) {
     if (search.found == nullptr)
       ::Sleep(20);
   }
-  return search.found != nullptr ? test::WindowText(search.found) : std::string();
+  return search.found != nullptr ? WindowText(search.found) : std::string();
 }
 
 // A folder with files named in UTF-16, as Explorer's user made them; removed with them.
@@ -172,18 +170,18 @@ TEST(CodePageNames, FilesAreShownAndSavedUnderTheirOwnNames) {
   test::MessageRecorder recorder;
   std::vector<std::wstring> progressNames;
   recorder.SetGate([&](const test::Record& record) {
-    if (record.message == WM_SETTEXT && record.controlId == kStatusId)
-      progressNames.push_back(WideText(::GetDlgItem(record.root, kFileNameId)));
+    if (record.message == WM_SETTEXT && record.controlId == IDC_STATUS_TEXT)
+      progressNames.push_back(WideText(::GetDlgItem(record.root, IDC_FILENAME_TEXT)));
   });
   const std::string target = temp.Path("digest.txt");
   std::wstring view;
   test::HashModule module;
   ASSERT_TRUE(module.Loaded());
   module.Run(list.c_str(), 0, [&](DWORD thread) {
-    HWND results = test::WaitForDialog(thread, kResultsTitle);
+    HWND results = test::WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    view = ViewText(::GetDlgItem(results, kViewId));
-    test::Click(results, kSaveId);
+    view = ViewText(::GetDlgItem(results, IDC_REPORT_VIEW));
+    test::Click(results, IDC_SAVE_BUTTON);
     ASSERT_TRUE(
         test::SaveThroughDialog(thread, results, target, SaveDialogCaption(thread, results)));
     test::Click(results, IDOK);

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "common/hash_resource.h"
+#include "common/product.h"
+#include "tests/common/temp_folder.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
 
@@ -14,8 +17,6 @@ namespace corvane {
 
 namespace {
 
-constexpr int kViewId = 1003;
-constexpr char kResultsTitle[] = "Corvane 2004 - 64-bit Edition";
 const std::string kMd5Abc = "900150983cd24fb0d6963f7d28e17f72";
 
 TEST(HashNames, RtfSpecialEightBitAndLongestNamesShowExactlyInTheResults) {
@@ -41,9 +42,9 @@ TEST(HashNames, RtfSpecialEightBitAndLongestNamesShowExactlyInTheResults) {
   ASSERT_TRUE(module.Loaded());
   std::string shown;
   module.Run(list.c_str(), 0, [&](DWORD thread) {
-    HWND results = test::WaitForDialog(thread, kResultsTitle);
+    HWND results = test::WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    shown = test::ControlText(results, kViewId);
+    shown = test::ControlText(results, IDC_REPORT_VIEW);
     test::Click(results, IDOK);
   });
   EXPECT_EQ(shown, expected);

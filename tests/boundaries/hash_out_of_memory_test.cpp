@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "tests/common/temp_folder.h"
 #include "tests/support/test_support.h"
 
 namespace corvane {

@@ -11,6 +11,8 @@
 #include <iterator>
 #include <string>
 
+#include "common/hash_resource.h"
+#include "common/product.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
 
@@ -18,8 +20,6 @@ namespace corvane {
 
 namespace {
 
-constexpr int kViewId = 1003;
-constexpr char kResultsTitle[] = "Corvane 2004 - 64-bit Edition";
 constexpr DWORD kRunTimeoutMs = 1800000;
 
 } // namespace
@@ -43,7 +43,7 @@ int Main(int argc, char** argv) {
   DWORD atResults = 0;
   DWORD answerMs = 0;
   module.Run(list.c_str(), std::atoi(argv[2]), [&](DWORD thread) {
-    HWND results = test::WaitForDialog(thread, kResultsTitle, nullptr, kRunTimeoutMs);
+    HWND results = test::WaitForDialog(thread, kProductTitle, nullptr, kRunTimeoutMs);
     if (results == nullptr)
       return;
     atResults = GetTickCount();
@@ -53,7 +53,7 @@ int Main(int argc, char** argv) {
       answerMs = GetTickCount() - atResults;
     else
       answerMs = 5000;
-    text = test::ControlText(results, kViewId);
+    text = test::ControlText(results, IDC_REPORT_VIEW);
     test::Click(results, IDOK);
   });
   if (!shown) {

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "shell/registrar/replacement_map.h"
+#include "common/ascii_case.h"
+#include "tests/common/lower_ascii_text.h"
 
 namespace corvane {
 
@@ -12,16 +13,6 @@ namespace {
 constexpr const char* kRootNames[] = {"HKCR", "HKCU", "HKLM", "HKU", "HKPD", "HKDD", "HKCC"};
 constexpr std::size_t kRootCount = sizeof kRootNames / sizeof kRootNames[0];
 constexpr std::size_t kMaxKeyNameLength = 255;
-
-std::string Lower(const std::string& text) {
-  std::string lower = text;
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  return lower;
-}
 
 std::vector<std::string> SplitPath(const std::string& path) {
   std::vector<std::string> parts;
@@ -119,7 +110,7 @@ std::uint32_t MemoryRegistry::OpenKey(RegKey parent, const char* name, std::uint
   }
   if (name != nullptr && *name != '\0') {
     for (const std::string& part : SplitPath(name)) {
-      const auto child = node->children.find(Lower(part));
+      const auto child = node->children.find(test::LowerAsciiText(part));
       if (child == node->children.end()) {
         return kErrorFileNotFound;
       }
@@ -147,11 +138,11 @@ std::uint32_t MemoryRegistry::CreateKey(RegKey parent, const char* name, RegKey*
     if (part.empty() || part.size() > kMaxKeyNameLength) {
       return kErrorInvalidParameter;
     }
-    std::shared_ptr<Node>& child = node->children[Lower(part)];
+    std::shared_ptr<Node>& child = node->children[test::LowerAsciiText(part)];
     if (child == nullptr) {
       const std::string path = node->path + "\\" + part;
       if ((error = PlantedError(Operation::Create, path)) != kErrorSuccess) {
-        node->children.erase(Lower(part));
+        node->children.erase(test::LowerAsciiText(part));
         return error;
       }
       child = std::make_shared<Node>();
@@ -186,7 +177,7 @@ std::uint32_t MemoryRegistry::DeleteKey(RegKey parent, const char* name) {
   if (error != kErrorSuccess) {
     return error;
   }
-  const auto child = node->children.find(Lower(name));
+  const auto child = node->children.find(test::LowerAsciiText(name));
   if (child == node->children.end()) {
     return kErrorFileNotFound;
   }
@@ -286,7 +277,7 @@ MemoryRegistry::Node* MemoryRegistry::FindNode(const std::string& path) const {
     }
   }
   for (std::size_t i = 1; node != nullptr && i < parts.size(); ++i) {
-    const auto child = node->children.find(Lower(parts[i]));
+    const auto child = node->children.find(test::LowerAsciiText(parts[i]));
     node = child == node->children.end() ? nullptr : child->second.get();
   }
   return node;

@@ -1,7 +1,9 @@
 // The results window at the display scale of the session it runs in (CORVANE_EXPECTED_DPI):
 // every line readable, every button inside the window.
 
-#include "resources/hash_resource.h"
+#include "common/hash_resource.h"
+#include "common/product.h"
+#include "tests/common/temp_folder.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
 
@@ -19,7 +21,6 @@ namespace corvane::test {
 
 namespace {
 
-constexpr char kProductTitle[] = "Corvane 2004 - 64-bit Edition";
 constexpr char kLongName[] = "Annual Financial Statement 2023 - Consolidated - Final (signed).pdf";
 
 int ExpectedDpi() {

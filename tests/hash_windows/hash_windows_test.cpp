@@ -1,6 +1,10 @@
 // The hash module's progress and results windows, met as a user meets them.
 
+#include "common/hash_mode.h"
+#include "common/hash_resource.h"
+#include "common/product.h"
 #include "tests/common/engine_traits.h"
+#include "tests/common/temp_folder.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
 #include "win32/scoped.h"
@@ -11,21 +15,23 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace corvane::test {
 
 namespace {
 
-constexpr int kViewId = 1003;
-constexpr int kSaveId = 1006;
-constexpr int kCopyId = 1007;
-constexpr char kProductTitle[] = "Corvane 2004 - 64-bit Edition";
+// The text of a message box, an id the system gives it.
+constexpr int kMessageTextId = 0xFFFF;
 
 std::string Md5Of(const std::string& bytes) {
   return DigestText<Md5Engine>(bytes);
@@ -36,7 +42,8 @@ std::string Sha1Of(const std::string& bytes) {
 }
 
 std::string DigestOf(int mode, const std::string& bytes) {
-  return mode == 0 ? Md5Of(bytes) : Sha1Of(bytes);
+  return DigestAlgorithmOf(static_cast<HashMode>(mode)) == DigestAlgorithm::Md5 ? Md5Of(bytes)
+                                                                                : Sha1Of(bytes);
 }
 
 // Lines of the view's plain text, joined as the view joins them.
@@ -112,21 +119,18 @@ void HoldAtPositions(MessageRecorder& recorder, Gate& gate, std::vector<int> pos
   });
 }
 
-// What the screen shows of a window, as a user sees it: its pixels, whoever painted them.
-std::vector<uint32_t> ScreenPixels(HWND window) {
-  // Wine hands what a window painted to the display when a thread of the process finds its queue
-  // empty, as the run's pump does after every block; this thread's is.
-  MSG msg;
-  ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+// What a window has painted: the pixels behind its device context, whatever other windows lie in
+// front of it on this shared desktop.
+std::vector<uint32_t> PaintedPixels(HWND window) {
   RECT rect{};
-  ::GetWindowRect(window, &rect);
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  ::GetClientRect(window, &rect);
+  const int width = rect.right, height = rect.bottom;
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
-  ScopedWindowDC screen(nullptr);
-  ScopedMemoryDC memory(::CreateCompatibleDC(screen.Get()));
-  ScopedGdiObject bitmap(::CreateCompatibleBitmap(screen.Get(), width, height));
+  ScopedWindowDC painted(window);
+  ScopedMemoryDC memory(::CreateCompatibleDC(painted.Get()));
+  ScopedGdiObject bitmap(::CreateCompatibleBitmap(painted.Get(), width, height));
   HGDIOBJ previous = ::SelectObject(memory.Get(), bitmap.Get());
-  ::BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY);
+  ::BitBlt(memory.Get(), 0, 0, width, height, painted.Get(), 0, 0, SRCCOPY);
   ::SelectObject(memory.Get(), previous);
   BITMAPINFO info{};
   info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
@@ -140,7 +144,7 @@ std::vector<uint32_t> ScreenPixels(HWND window) {
 void ExpectLayoutFollowsContent(HWND results, const MessageRecorder& recorder) {
   RECT request{};
   ASSERT_TRUE(recorder.LastResizeRequest(&request)) << "the view never asked for a size";
-  HWND view = ::GetDlgItem(results, kViewId);
+  HWND view = ::GetDlgItem(results, IDC_REPORT_VIEW);
   int maxCharWidth = 0;
   if (HDC dc = ::GetDC(view)) {
     TEXTMETRICA metrics{};
@@ -176,7 +180,7 @@ void ExpectLayoutFollowsContent(HWND results, const MessageRecorder& recorder) {
   ::GetWindowRect(results, &window);
   EXPECT_EQ(window.right - window.left, width + 20);
   EXPECT_EQ(window.bottom - window.top, height + 80);
-  RECT viewRect = ChildRect(results, kViewId);
+  RECT viewRect = ChildRect(results, IDC_REPORT_VIEW);
   EXPECT_EQ(viewRect.left, request.left);
   EXPECT_EQ(viewRect.top, request.top);
   EXPECT_EQ(viewRect.right - viewRect.left, width);
@@ -195,8 +199,8 @@ void ExpectLayoutFollowsContent(HWND results, const MessageRecorder& recorder) {
   const int step = buttonWidth + saveTemplate.first - okTemplate.second;
   const int x = (width + 20 - (copyTemplate.second - okTemplate.first)) / 2;
   const int y = request.top + height + 15;
-  RECT ok = ChildRect(results, IDOK), save = ChildRect(results, kSaveId),
-       copy = ChildRect(results, kCopyId);
+  RECT ok = ChildRect(results, IDOK), save = ChildRect(results, IDC_SAVE_BUTTON),
+       copy = ChildRect(results, IDC_COPY_BUTTON);
   EXPECT_EQ(ok.right - ok.left, buttonWidth);
   EXPECT_EQ(ok.left, x);
   EXPECT_EQ(save.left, x + step);
@@ -209,11 +213,11 @@ void ExpectLayoutFollowsContent(HWND results, const MessageRecorder& recorder) {
 // Saves through the real Save dialog and copies; returns the saved bytes and the clipboard text.
 void SaveAndCopy(DWORD thread, HWND results, const std::string& path, std::string* saved,
                  std::string* copied) {
-  Click(results, kSaveId);
+  Click(results, IDC_SAVE_BUTTON);
   ASSERT_TRUE(SaveThroughDialog(thread, results, path));
   *saved = ReadFileBytes(path);
   DWORD sequence = ::GetClipboardSequenceNumber();
-  Click(results, kCopyId);
+  Click(results, IDC_COPY_BUTTON);
   *copied = WaitForClipboardText(sequence);
 }
 
@@ -238,6 +242,55 @@ void ClickWithMouse(const std::vector<std::pair<HWND, int>>& controls) {
   ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+// Lets threads go on only once all of them have come, so that what they do next overlaps.
+class Rendezvous {
+public:
+  explicit Rendezvous(int parties) : left_(parties) {}
+  // False when the others did not all come in time.
+  bool Arrive() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (--left_ == 0) {
+      allCame_.notify_all();
+      return true;
+    }
+    return allCame_.wait_for(lock, std::chrono::milliseconds(kWaitMs),
+                             [this] { return left_ <= 0; });
+  }
+
+private:
+  std::mutex mutex_;
+  std::condition_variable allCame_;
+  int left_;
+};
+
+// Results views of several threads start loading their reports together.
+Rendezvous* g_loadingTogether = nullptr;
+
+LRESULT CALLBACK MeetBeforeLoading(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && message->message == EM_STREAMIN &&
+      ::GetDlgCtrlID(message->hwnd) == IDC_REPORT_VIEW && g_loadingTogether != nullptr) {
+    g_loadingTogether->Arrive();
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A command that a timer starts on the thread of a running one.
+struct NestedCommand {
+  void (*hash)(const char*, int);
+  std::string list;
+  int mode;
+  HWND outerProgress;
+  bool startedInsideTheOuterRun;
+};
+NestedCommand g_nested{};
+
+void CALLBACK StartNestedCommand(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  g_nested.startedInsideTheOuterRun = ::IsWindowVisible(g_nested.outerProgress) != FALSE;
+  g_nested.hash(g_nested.list.c_str(), g_nested.mode);
+}
+
 } // namespace
 
 TEST(HashWindows, ProgressWindowFollowsEveryFileThenTheResultsListThem) {
@@ -259,7 +312,7 @@ TEST(HashWindows, ProgressWindowFollowsEveryFileThenTheResultsListThem) {
     ASSERT_NE(results, nullptr);
     progressAtResults = recorder.WindowTitled("Hashing");
     noticeGone = !HasDialog(thread, "");
-    viewText = ControlText(results, kViewId);
+    viewText = ControlText(results, IDC_REPORT_VIEW);
     ExpectLayoutFollowsContent(results, recorder);
     Click(results, IDOK);
   });
@@ -292,32 +345,30 @@ TEST(HashWindows, NewTextsAreOnTheScreenSoonAfterTheyAreGivenDuringALongRead) {
   // Held as the big file's name is about to reach its control, then as its first and its second
   // block are about to be shown (12 % and 25 %).
   recorder.SetGate([&gate, &big](const Record& record) {
-    if ((record.message == WM_SETTEXT && record.controlId == 1000 && record.text == big) ||
+    if ((record.message == WM_SETTEXT && record.controlId == IDC_FILENAME_TEXT &&
+         record.text == big) ||
         (record.message == PBM_SETPOS && (record.wParam == 12 || record.wParam == 25))) {
       gate.Hold();
     }
   });
   std::vector<uint32_t> nameBefore, nameAfter, bytesAtFirstBlock, bytesAtSecondBlock;
   module.Run((small + "\n" + big).c_str(), 1, [&](DWORD thread) {
-    HWND progress = WaitForDialog(thread, "Hashing Files...");
+    HWND progress = WaitForDialog(thread, kProgressTitleFiles);
     ASSERT_NE(progress, nullptr);
-    // Other tests' windows share this desktop and may open in front of this one. Posted, so that
-    // a run held at the gate is not waited for: the window rises at its next pump.
-    ::SetWindowPos(progress, HWND_TOPMOST, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
-    HWND name = ::GetDlgItem(progress, 1000), bytes = ::GetDlgItem(progress, 1003);
+    HWND name = ::GetDlgItem(progress, IDC_FILENAME_TEXT),
+         bytes = ::GetDlgItem(progress, IDC_BYTES_TEXT);
     ASSERT_TRUE(gate.WaitReached());
-    nameBefore = ScreenPixels(name);
+    nameBefore = PaintedPixels(name);
     gate.Release();
     ASSERT_TRUE(gate.WaitReached());
-    bytesAtFirstBlock = ScreenPixels(bytes);
+    bytesAtFirstBlock = PaintedPixels(bytes);
     // The first block takes longer than the window waits between paintings, as on a slow
-    // network drive: the name and the count that follow it must then be on the screen.
+    // network drive: the name and the count that follow it must then be painted.
     ::Sleep(150);
     gate.Release();
     ASSERT_TRUE(gate.WaitReached());
-    nameAfter = ScreenPixels(name);
-    bytesAtSecondBlock = ScreenPixels(bytes);
+    nameAfter = PaintedPixels(name);
+    bytesAtSecondBlock = PaintedPixels(bytes);
     gate.Release();
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
@@ -325,8 +376,8 @@ TEST(HashWindows, NewTextsAreOnTheScreenSoonAfterTheyAreGivenDuringALongRead) {
   });
 
   ASSERT_FALSE(nameAfter.empty());
-  EXPECT_NE(nameAfter, nameBefore) << "the big file's name never reached the screen";
-  EXPECT_NE(bytesAtSecondBlock, bytesAtFirstBlock) << "the count stood still on the screen";
+  EXPECT_NE(nameAfter, nameBefore) << "the big file's name was never painted";
+  EXPECT_NE(bytesAtSecondBlock, bytesAtFirstBlock) << "the count stood still on the window";
 }
 
 TEST(HashWindows, FormattingNoticeIsShownWhileTheReportLoads) {
@@ -338,13 +389,14 @@ TEST(HashWindows, FormattingNoticeIsShownWhileTheReportLoads) {
   module.Run(a.c_str(), 1, [&](DWORD thread) {
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    EXPECT_EQ(ControlText(results, kViewId), "a9993e364706816aba3e25717850c26c9cd0d89d    a.bin");
+    EXPECT_EQ(ControlText(results, IDC_REPORT_VIEW),
+              "a9993e364706816aba3e25717850c26c9cd0d89d    a.bin");
     Click(results, IDOK);
   });
   bool noticeShown = false;
   for (const Record& record : recorder.Records()) {
     noticeShown = noticeShown || (record.message == WM_SHOWWINDOW && record.topLevel &&
-                                  record.wParam != 0 && record.text == "Formatting output...");
+                                  record.wParam != 0 && record.text == FORMATTING_TEXT);
   }
   EXPECT_TRUE(noticeShown);
   EXPECT_EQ(recorder.Titles().front(), "Hashing File...");
@@ -372,7 +424,7 @@ TEST_P(SaveAndCopyTest, SavedFileAndClipboardHoldEveryLineUnderTheAlgorithmWord)
   module.Run((hello + "\n" + second).c_str(), mode, [&](DWORD thread) {
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    viewText = ControlText(results, kViewId);
+    viewText = ControlText(results, IDC_REPORT_VIEW);
     ExpectLayoutFollowsContent(results, recorder);
     SaveAndCopy(thread, results, target, &saved, &copied);
     Click(results, IDOK);
@@ -398,7 +450,7 @@ TEST(HashWindows, CancelEscapeAndCloseBoxDeclinedKeepTheSameDigest) {
   std::vector<bool> visibleWhileAsking;
   std::string viewText;
   module.Run(path.c_str(), 1, [&](DWORD thread) {
-    HWND progress = WaitForDialog(thread, "Hashing File...");
+    HWND progress = WaitForDialog(thread, kProgressTitleOneFile);
     ASSERT_NE(progress, nullptr);
     // Cancel pressed twice before the run looks, then Escape, then the close box.
     const std::vector<std::function<void()>> interruptions{
@@ -417,13 +469,13 @@ TEST(HashWindows, CancelEscapeAndCloseBoxDeclinedKeepTheSameDigest) {
       gate.Release();
       HWND question = WaitForDialog(thread, "Abort?");
       visibleWhileAsking.push_back(::IsWindowVisible(progress) != FALSE);
-      questions.push_back(question != nullptr ? ControlText(question, 0xFFFF) : "");
+      questions.push_back(question != nullptr ? ControlText(question, kMessageTextId) : "");
       Click(question, IDNO);
       WaitUntilGone(question);
     }
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    viewText = ControlText(results, kViewId);
+    viewText = ControlText(results, IDC_REPORT_VIEW);
     Click(results, IDOK);
   });
 
@@ -450,7 +502,7 @@ TEST(HashWindows, CancelConfirmedEndsTheRunAndShowsTheLinesBeforeIt) {
   HoldAtPositions(recorder, gate, {25});
   std::string question, viewText;
   module.Run((a + "\n" + b + "\n" + c).c_str(), 0, [&](DWORD thread) {
-    HWND progress = WaitForDialog(thread, "Hashing Files...");
+    HWND progress = WaitForDialog(thread, kProgressTitleFiles);
     ASSERT_NE(progress, nullptr);
     ASSERT_TRUE(gate.WaitReached());
     Click(progress, IDCANCEL);
@@ -458,13 +510,13 @@ TEST(HashWindows, CancelConfirmedEndsTheRunAndShowsTheLinesBeforeIt) {
     question = AnswerMessageBox(thread, "Abort?", IDYES);
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    viewText = ControlText(results, kViewId);
+    viewText = ControlText(results, IDC_REPORT_VIEW);
     Click(results, IDOK);
   });
 
   EXPECT_EQ(question, "Are you sure you wish to abort?");
   HWND progress = recorder.WindowTitled("Hashing");
-  EXPECT_EQ(recorder.TextsOf(progress, 1000), (std::vector<std::string>{a, b}));
+  EXPECT_EQ(recorder.TextsOf(progress, IDC_FILENAME_TEXT), (std::vector<std::string>{a, b}));
   EXPECT_EQ(SplitLines(viewText).front(), Md5Of("first") + "    a.bin");
   EXPECT_EQ(viewText.find("c.bin"), std::string::npos);
 }
@@ -483,7 +535,7 @@ TEST(HashWindows, EscapeCharacterAtTheHeadOfTheQueueDoesNotStallCancel) {
   HoldAtPositions(recorder, gate, {25});
   std::string question, viewText;
   module.Run(path.c_str(), 0, [&](DWORD thread) {
-    HWND progress = WaitForDialog(thread, "Hashing File...");
+    HWND progress = WaitForDialog(thread, kProgressTitleOneFile);
     ASSERT_NE(progress, nullptr);
     ASSERT_TRUE(gate.WaitReached());
     ::PostMessageA(host, WM_CHAR, VK_ESCAPE, 0);
@@ -492,7 +544,7 @@ TEST(HashWindows, EscapeCharacterAtTheHeadOfTheQueueDoesNotStallCancel) {
     question = AnswerMessageBox(thread, "Abort?", IDYES);
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    viewText = ControlText(results, kViewId);
+    viewText = ControlText(results, IDC_REPORT_VIEW);
     Click(results, IDOK);
   });
   ::DestroyWindow(host);
@@ -528,8 +580,8 @@ TEST(HashWindows, TwentyThousandFilesAreShownSavedAndCopiedWhole) {
   module.Run(list.c_str(), 1, [&](DWORD thread) {
     HWND results = WaitForDialog(thread, kProductTitle, nullptr, 300000);
     ASSERT_NE(results, nullptr);
-    viewText = ControlText(results, kViewId);
-    limit = ::SendMessageA(::GetDlgItem(results, kViewId), EM_GETLIMITTEXT, 0, 0);
+    viewText = ControlText(results, IDC_REPORT_VIEW);
+    limit = ::SendMessageA(::GetDlgItem(results, IDC_REPORT_VIEW), EM_GETLIMITTEXT, 0, 0);
     ExpectLayoutFollowsContent(results, recorder);
     SaveAndCopy(thread, results, target, &saved, &copied);
     Click(results, IDOK);
@@ -553,7 +605,7 @@ TEST(HashWindows, FailedWriteIsReportedByTheResultsWindow) {
   module.Run(path.c_str(), 0, [&](DWORD thread) {
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    Click(results, kSaveId);
+    Click(results, IDC_SAVE_BUTTON);
     // A device that takes the file but never its bytes: the loss shows when the stream is flushed.
     ASSERT_TRUE(SaveThroughDialog(thread, nullptr, "Z:\\dev\\full"));
     error = AnswerMessageBox(thread, "Error", IDOK, results);
@@ -576,7 +628,7 @@ TEST(HashWindows, SaveDialogOwnsTheResultsWindowWhichTakesNoClicksMeanwhile) {
     ASSERT_NE(results, nullptr);
     // Other tests' windows share this desktop: in front of these two, they would take the clicks.
     ::SetWindowPos(results, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE);
-    Click(results, kSaveId);
+    Click(results, IDC_SAVE_BUTTON);
     HWND save = WaitForDialog(thread, "Save As");
     ASSERT_NE(save, nullptr);
     owner = ::GetWindow(save, GW_OWNER);
@@ -587,7 +639,7 @@ TEST(HashWindows, SaveDialogOwnsTheResultsWindowWhichTakesNoClicksMeanwhile) {
     ::GetWindowRect(save, &rect);
     ::SetWindowPos(save, HWND_TOPMOST, ::GetSystemMetrics(SM_CXSCREEN) - (rect.right - rect.left),
                    ::GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top), 0, 0, SWP_NOSIZE);
-    ClickWithMouse({{results, kSaveId}, {save, IDCANCEL}});
+    ClickWithMouse({{results, IDC_SAVE_BUTTON}, {save, IDCANCEL}});
     saveClosed = WaitUntilGone(save);
     secondDialog = HasDialog(thread, "Save As");
     enabledAfter = ::IsWindowEnabled(results) != FALSE;
@@ -610,7 +662,7 @@ TEST(HashWindows, NameTypedWithoutExtensionIsSavedAsTyped) {
   module.Run(path.c_str(), 0, [&](DWORD thread) {
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    Click(results, kSaveId);
+    Click(results, IDC_SAVE_BUTTON);
     ASSERT_TRUE(SaveThroughDialog(thread, results, target));
     errorShown = HasDialog(thread, "Error");
     Click(results, IDOK);
@@ -629,9 +681,9 @@ TEST(HashWindows, EmptyListShowsAnEmptyReportThatSavesTheHeaderAlone) {
   module.Run(" \r\n\t", 0, [&](DWORD thread) {
     HWND results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
-    viewText = ControlText(results, kViewId);
+    viewText = ControlText(results, IDC_REPORT_VIEW);
     ExpectLayoutFollowsContent(results, recorder);
-    Click(results, kSaveId);
+    Click(results, IDC_SAVE_BUTTON);
     ASSERT_TRUE(SaveThroughDialog(thread, results, target));
     saved = ReadFileBytes(target);
     Click(results, IDOK);
@@ -661,6 +713,114 @@ TEST(HashWindows, QuitMessageDuringARunIsPassedOnToTheHost) {
   EXPECT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
   EXPECT_EQ(msg.wParam, 0u);
+}
+
+// Explorer gives every folder window a thread of its own, in one process: commands in two of them
+// and a verification in a third run at once in the one loaded module, round after round.
+TEST(HashWindows, CommandsOnThreeThreadsAtOnceEachShowTheirOwnReport) {
+  TempFolder folder;
+  std::string md5List, sha1List;
+  std::vector<std::string> md5Lines, sha1Lines;
+  char name[32];
+  for (int i = 0; i < 200; ++i) {
+    std::snprintf(name, sizeof name, "file-%03d.bin", i);
+    const std::string bytes = PatternBytes(static_cast<size_t>(i) * 97);
+    const std::string path = folder.Write(name, bytes);
+    md5List += (i == 0 ? "" : "\n") + path;
+    md5Lines.push_back(Md5Of(bytes) + "    " + name);
+    sha1List = path + (i == 0 ? "" : "\n") + sha1List;
+    sha1Lines.insert(sha1Lines.begin(), Sha1Of(bytes) + "    " + name);
+  }
+  const std::string verifiedBytes = PatternBytes(3 * 65536 + 7);
+  const std::string verified = folder.Write("verified.bin", verifiedBytes);
+  const std::string digest = Sha1Of(verifiedBytes);
+
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  for (int round = 0; round < 3; ++round) {
+    // Every final window is open before any is closed: the three commands overlap.
+    Rendezvous allOpen(3);
+    Rendezvous loadingTogether(2);
+    g_loadingTogether = &loadingTogether;
+    std::string md5View, sha1View, verdict;
+    const auto compute = [&](const std::string& list, int mode, std::string* view) {
+      HHOOK hook =
+          ::SetWindowsHookExA(WH_CALLWNDPROC, MeetBeforeLoading, nullptr, ::GetCurrentThreadId());
+      module.Run(list.c_str(), mode, [&](DWORD thread) {
+        HWND results = WaitForDialog(thread, kProductTitle);
+        *view = results != nullptr ? ControlText(results, IDC_REPORT_VIEW) : "(no results window)";
+        EXPECT_TRUE(allOpen.Arrive());
+        Click(results, IDOK);
+      });
+      ::UnhookWindowsHookEx(hook);
+    };
+    std::thread md5([&] { compute(md5List, 0, &md5View); });
+    std::thread sha1([&] { compute(sha1List, 1, &sha1View); });
+    std::thread verification([&] {
+      module.Run(verified.c_str(), 3, [&](DWORD thread) {
+        HWND entry = WaitForDialog(thread, "Message Digest to Verify");
+        if (entry != nullptr) {
+          ::SendMessageA(::GetDlgItem(entry, IDC_DIGEST_EDIT), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(digest.c_str()));
+          Click(entry, IDOK);
+        }
+        HWND box = WaitForDialog(thread, kProductTitle);
+        verdict = box != nullptr ? ControlText(box, kMessageTextId) : "(no verdict)";
+        EXPECT_TRUE(allOpen.Arrive());
+        Click(box, IDOK);
+      });
+    });
+    md5.join();
+    sha1.join();
+    verification.join();
+    g_loadingTogether = nullptr;
+    EXPECT_EQ(md5View, Joined(md5Lines)) << "round " << round;
+    EXPECT_EQ(sha1View, Joined(sha1Lines)) << "round " << round;
+    EXPECT_EQ(verdict, "Digest matches. Verification succeeded.") << "round " << round;
+  }
+}
+
+// A folder window stays live during a command: a second command started from it, here by a timer,
+// runs inside the first one's message pump. Each shows its own report, and the first goes on.
+TEST(HashWindows, CommandStartedInsideAnotherOnTheSameThreadShowsItsOwnReport) {
+  TempFolder folder;
+  const std::string outerBytes = PatternBytes(4 * 65536);
+  const std::string outer = folder.Write("outer.bin", outerBytes);
+  const std::string inner = folder.Write("inner.txt", "inner");
+  HashModule module;
+  ASSERT_TRUE(module.Loaded());
+  g_nested = {reinterpret_cast<void (*)(const char*, int)>(
+                  reinterpret_cast<void*>(::GetProcAddress(module.Handle(), "Hash"))),
+              inner, 1, nullptr, false};
+  MessageRecorder recorder;
+  bool timerSet = false;
+  // After the outer run's first block the timer is made and waited for, so that the pump which
+  // follows the block dispatches it.
+  recorder.SetGate([&](const Record& record) {
+    if (record.message != PBM_SETPOS || record.wParam != 25 || timerSet) {
+      return;
+    }
+    timerSet = true;
+    g_nested.outerProgress = record.root;
+    ::SetTimer(nullptr, 0, USER_TIMER_MINIMUM, StartNestedCommand);
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kWaitMs, QS_TIMER);
+  });
+  std::string innerView, outerView;
+  bool innerGone = false;
+  module.Run(outer.c_str(), 0, [&](DWORD thread) {
+    HWND results = WaitForDialog(thread, kProductTitle);
+    innerView = results != nullptr ? ControlText(results, IDC_REPORT_VIEW) : "(no results window)";
+    Click(results, IDOK);
+    innerGone = WaitUntilGone(results);
+    results = WaitForDialog(thread, kProductTitle);
+    outerView = results != nullptr ? ControlText(results, IDC_REPORT_VIEW) : "(no results window)";
+    Click(results, IDOK);
+  });
+  EXPECT_TRUE(g_nested.startedInsideTheOuterRun);
+  EXPECT_TRUE(innerGone);
+  EXPECT_EQ(innerView, Sha1Of("inner") + "    inner.txt");
+  EXPECT_EQ(outerView, Md5Of(outerBytes) + "    outer.bin");
+  EXPECT_EQ(recorder.BarPositions(), (std::vector<int>{0, 25, 0, 100, 50, 75, 100, 100}));
 }
 
 } // namespace corvane::test

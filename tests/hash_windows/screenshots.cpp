@@ -2,6 +2,9 @@
 // and a verdict box of Hash.dll one after the other and photographs each from the screen into a
 // BMP file: screenshots.exe OUTPUT_FOLDER. Its thread is per-monitor DPI aware, as Explorer's is.
 
+#include "common/hash_resource.h"
+#include "common/product.h"
+#include "tests/common/temp_folder.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_driver.h"
 
@@ -107,7 +110,7 @@ int Main(int argc, char** argv) {
       }
     });
     module.Run(list.c_str(), 0, [&](DWORD thread) {
-      HWND progress = WaitForDialog(thread, "Hashing Files...");
+      HWND progress = WaitForDialog(thread, kProgressTitleFiles);
       if (::WaitForSingleObject(reached, kWaitMs) != WAIT_OBJECT_0 ||
           !Photograph(progress, out + "\\progress.bmp", false)) {
         ++failures;
@@ -118,7 +121,7 @@ int Main(int argc, char** argv) {
         ++failures;
       }
       ::SetEvent(loaded);
-      HWND results = WaitForDialog(thread, "Corvane 2004 - 64-bit Edition");
+      HWND results = WaitForDialog(thread, kProductTitle);
       ::SendMessageA(results, WM_NULL, 0, 0);
       failures += !Photograph(results, out + "\\results.bmp");
       Click(results, IDOK);
@@ -129,12 +132,12 @@ int Main(int argc, char** argv) {
     ::CloseHandle(loaded);
   }
   module.Run(notes.c_str(), 2, [&](DWORD thread) {
-    HWND entry = WaitForDialog(thread, "Message Digest to Verify");
+    HWND entry = WaitForDialog(thread, VERIFY_DIGEST_CAPTION);
     failures += !Photograph(entry, out + "\\digest_entry.bmp");
-    ::SendMessageA(::GetDlgItem(entry, 1000), WM_SETTEXT, 0,
+    ::SendMessageA(::GetDlgItem(entry, IDC_DIGEST_EDIT), WM_SETTEXT, 0,
                    reinterpret_cast<LPARAM>("0123456789abcdef0123456789abcdef"));
     Click(entry, IDOK);
-    HWND verdict = WaitForDialog(thread, "Corvane 2004 - 64-bit Edition");
+    HWND verdict = WaitForDialog(thread, kProductTitle);
     failures += !Photograph(verdict, out + "\\verdict.bmp");
     Click(verdict, IDOK);
   });

@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/window_probe.h"
+#include "common/hash_resource.h"
+#include "common/product.h"
+#include "tests/support/programs.h"
+#include "tests/support/window_driver.h"
 #include "tools/explorer/text_lines.h"
 #include "win32/scoped.h"
 
 namespace corvane::test {
 namespace {
 
-constexpr char kProduct[] = "Corvane 2004 - 64-bit Edition";
-constexpr int kReportView = 1003;
-constexpr int kDigestEdit = 1000;
 constexpr int kMessageText = 0xFFFF;
 constexpr DWORD kRunTime = 120000;
 
@@ -57,6 +57,8 @@ protected:
     WriteFile(File("数据.txt"), "abc");
     WriteFile(File("Привет.txt"), "The quick brown fox jumps over the lazy dog");
     WriteFile(File("café.txt"), "");
+    CreateDirectoryW(Utf16(File("Привет мир")).c_str(), nullptr);
+    WriteFile(File("Привет мир\\quarterly report.pdf"), "abc");
   }
 
   void SetUp() override { ASSERT_EQ(installResult_, 0) << "corvane-setup.exe /S failed"; }
@@ -81,13 +83,13 @@ protected:
     std::vector<std::string> arguments = {"--command", command};
     arguments.insert(arguments.end(), files.begin(), files.end());
     EXPECT_TRUE(host.Start(Host(), arguments));
-    HWND results = WaitForCaption(host.Id(), kProduct, kReportView);
+    HWND results = WaitForCaption(host.Id(), kProductTitle, IDC_REPORT_VIEW);
     EXPECT_NE(results, nullptr) << "no results window";
     if (results == nullptr) {
       return {};
     }
-    EXPECT_EQ(ClassOf(GetDlgItem(results, kReportView)).rfind("RICHEDIT", 0), 0u);
-    std::vector<std::string> lines = TextLines(TextOf(GetDlgItem(results, kReportView)));
+    EXPECT_EQ(ClassOf(GetDlgItem(results, IDC_REPORT_VIEW)).rfind("RICHEDIT", 0), 0u);
+    std::vector<std::string> lines = TextLines(WindowText(GetDlgItem(results, IDC_REPORT_VIEW)));
     Press(results, IDOK);
     EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();
     return lines;
@@ -98,17 +100,17 @@ protected:
                                const std::string& digest) {
     ChildProcess host;
     EXPECT_TRUE(host.Start(Host(), {"--command", command, file}));
-    HWND entry = WaitForCaption(host.Id(), "Message Digest to Verify", kDigestEdit);
+    HWND entry = WaitForCaption(host.Id(), VERIFY_DIGEST_CAPTION, IDC_DIGEST_EDIT);
     EXPECT_NE(entry, nullptr) << "no digest entry dialog";
     if (entry == nullptr) {
       return {};
     }
-    SendMessageA(GetDlgItem(entry, kDigestEdit), WM_SETTEXT, 0,
+    SendMessageA(GetDlgItem(entry, IDC_DIGEST_EDIT), WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(digest.c_str()));
     Press(entry, IDOK);
-    HWND verdict = WaitForCaption(host.Id(), kProduct, kMessageText);
+    HWND verdict = WaitForCaption(host.Id(), kProductTitle, kMessageText);
     EXPECT_NE(verdict, nullptr) << "no verdict";
-    const std::string text = TextOf(GetDlgItem(verdict, kMessageText));
+    const std::string text = WindowText(GetDlgItem(verdict, kMessageText));
     Press(verdict, IDOK);
     EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();
     return text;
@@ -152,7 +154,8 @@ TEST_F(HostTest, VerifySha1WithAnotherFilesDigestFails) {
             "Verification failed. Digest does not match.");
 }
 
-// A name the ANSI code page cannot hold is hashed under its short name; one it holds keeps its own.
+// A name the ANSI code page cannot hold is hashed under its short name; one it holds keeps its own,
+// also in a folder that the code page cannot name.
 TEST_F(HostTest, FilesNamedOutsideTheCodePageAreHashedAndVerified) {
   ASSERT_NE(ShortName("数据.txt").find('~'), std::string::npos) << "the file has no short name";
   struct Case {
@@ -166,6 +169,9 @@ TEST_F(HostTest, FilesNamedOutsideTheCodePageAreHashedAndVerified) {
        {File("Привет.txt"), File("café.txt")},
        {"2fd4e1c67a2d28fced849ee1bb76e7391b93eb12    " + ShortName("Привет.txt"),
         "da39a3ee5e6b4b0d3255bfef95601890afd80709    caf\xe9.txt"}},
+      {"md5",
+       {File("Привет мир\\quarterly report.pdf")},
+       {"900150983cd24fb0d6963f7d28e17f72    quarterly report.pdf"}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ResultsOf(c.command, c.files), c.lines) << c.command;
@@ -198,9 +204,9 @@ TEST_F(HostTest, ContextMenuOffersTheSubmenuAndRunsThePickedCommand) {
   for (WPARAM key : {VK_DOWN, VK_RIGHT, VK_RETURN}) {
     PostMessageA(menu, WM_KEYDOWN, key, 0);
   }
-  HWND results = WaitForCaption(host.Id(), kProduct, kReportView);
+  HWND results = WaitForCaption(host.Id(), kProductTitle, IDC_REPORT_VIEW);
   ASSERT_NE(results, nullptr) << "no results window";
-  EXPECT_EQ(TextLines(TextOf(GetDlgItem(results, kReportView))),
+  EXPECT_EQ(TextLines(WindowText(GetDlgItem(results, IDC_REPORT_VIEW))),
             std::vector<std::string>{"900150983cd24fb0d6963f7d28e17f72    abc.txt"});
   Press(results, IDOK);
   EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();

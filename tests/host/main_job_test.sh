@@ -46,6 +46,7 @@ check "it names the screenshots" grep -q "screenshots: $job_dir/screenshots/prog
 output=$(run_job "$root/samples/abc.txt")
 status=$?
 check "a second run succeeds" [ $status -eq 0 ]
+[ $status -eq 0 ] || cat "$errors"
 check "a second run reuses the installation" grep -q "Corvane 2004 is installed" "$errors"
 check "a second run digests the file it is given" \
   [ "$output" = "900150983cd24fb0d6963f7d28e17f72    abc.txt" ]

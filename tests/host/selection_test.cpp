@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/temp_folder.h"
 #include "tools/explorer/context_menu_host.h"
 #include "tools/explorer/hdrop_data_object.h"
 #include "win32/scoped.h"
@@ -61,18 +62,15 @@ TEST(SelectionTest, DataObjectRefusesWhatTheShellWouldNotAskFor) {
 }
 
 TEST(SelectionTest, FileNamesBecomeFullPathsAndMissingFilesAndFoldersAreRefused) {
-  char temp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + "corvane-selection-test";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  const std::string file = folder + "\\present.txt";
+  const test::TempFolder folder;
+  const std::string file = folder.Path("present.txt");
   std::FILE* stream = std::fopen(file.c_str(), "wb");
   ASSERT_NE(stream, nullptr);
   std::fclose(stream);
 
   char previous[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, previous);
-  SetCurrentDirectoryA(folder.c_str());
+  SetCurrentDirectoryA(folder.Path().c_str());
   const std::wstring wideFile(file.begin(), file.end());
   std::vector<std::wstring> paths;
   std::string error;
@@ -86,8 +84,6 @@ TEST(SelectionTest, FileNamesBecomeFullPathsAndMissingFilesAndFoldersAreRefused)
   EXPECT_EQ(error.rfind("path too long", 0), 0u) << error;
   EXPECT_FALSE(MakeSelection({}, paths, error));
   SetCurrentDirectoryA(previous);
-  DeleteFileA(file.c_str());
-  RemoveDirectoryA(folder.c_str());
 }
 
 TEST(SelectionTest, CommandNamesMapToTheirMenuOffsets) {

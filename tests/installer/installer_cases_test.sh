@@ -19,7 +19,6 @@ cases=$(cd "$2" && pwd)/installer-cases
 rm -rf "$cases/$case_name/wineprefix"
 installer_session "$cases/$case_name"
 
-clsid='{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}'
 server_key="Software\\Classes\\CLSID\\$clsid\\InprocServer32"
 setup=$bin/corvane-setup.exe
 

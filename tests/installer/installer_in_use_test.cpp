@@ -10,13 +10,17 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/support/window_probe.h"
+#include "common/com_identifiers.h"
+#include "common/hash_resource.h"
+#include "common/product.h"
+#include "tests/support/programs.h"
+#include "tests/support/window_driver.h"
 
 namespace corvane::test {
 namespace {
 
 constexpr DWORD kRunTime = 120000;
-constexpr char kClassKey[] = "CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}";
+const std::string kClassKey = std::string("CLSID\\") + kCorvaneShellClassId;
 constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvane 2004";
 
@@ -172,8 +176,7 @@ TEST(InstallerInUseTest, UpgradeAndRemovalWhileAShellHoldsTheHandlerFinishAtRest
     HeldHandler shell;
     ASSERT_TRUE(shell.Holding());
     EXPECT_EQ(RunToEnd(setup, {"/S"}), 0);
-    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, (std::string(kClassKey) + "\\InprocServer32").c_str()),
-              server);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, (kClassKey + "\\InprocServer32").c_str()), server);
     const std::string nowServer = Contents(server);
     EXPECT_TRUE(nowServer == Contents(bin + "Corvane.dll") || nowServer == earlierServer);
     EXPECT_TRUE(Contents(folder + "\\Hash.dll") == Contents(bin + "Hash.dll"));
@@ -190,7 +193,7 @@ TEST(InstallerInUseTest, UpgradeAndRemovalWhileAShellHoldsTheHandlerFinishAtRest
     ASSERT_TRUE(shell.Holding());
     // In place (_?=, unquoted) the uninstaller waits for its work; it then goes at restart too.
     EXPECT_EQ(RunCommandLine("\"" + folder + "\\Uninstall.exe\" /S _?=" + folder), 0);
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey.c_str()));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers\\Corvane 2004"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Corvane 2004"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
@@ -231,11 +234,11 @@ TEST(InstallerInUseTest, InstallingAgainBeforeTheRestartKeepsTheNewInstallation)
   std::fclose(abc);
   ChildProcess host;
   ASSERT_TRUE(host.Start(bin + "corvane-host.exe", {"--command", "md5", file}));
-  HWND results = WaitForCaption(host.Id(), "Corvane 2004 - 64-bit Edition", 1003);
+  HWND results = WaitForCaption(host.Id(), kProductTitle, IDC_REPORT_VIEW);
   ASSERT_NE(results, nullptr) << "no results window: " << host.Errors();
-  EXPECT_EQ(
-      TextOf(GetDlgItem(results, 1003)).rfind("900150983cd24fb0d6963f7d28e17f72    abc.txt", 0),
-      0u);
+  EXPECT_EQ(WindowText(GetDlgItem(results, IDC_REPORT_VIEW))
+                .rfind("900150983cd24fb0d6963f7d28e17f72    abc.txt", 0),
+            0u);
   Press(results, IDOK);
   EXPECT_EQ(host.Wait(kRunTime), 0) << host.Errors();
   DeleteFileA(file.c_str());

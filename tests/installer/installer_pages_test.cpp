@@ -8,7 +8,10 @@
 #include <initializer_list>
 #include <string>
 
-#include "tests/support/window_probe.h"
+#include "common/com_identifiers.h"
+#include "common/product.h"
+#include "tests/support/programs.h"
+#include "tests/support/window_driver.h"
 
 namespace corvane::test {
 namespace {
@@ -17,6 +20,8 @@ constexpr DWORD kPageTime = 60000;
 constexpr int kBranding = 1028;
 constexpr int kStatusText = 1006;
 constexpr int kFolderEdit = 1019;
+const std::string kSetupCaption = std::string(kProductTitle) + " Setup";
+const std::string kClassKey = std::string("CLSID\\") + kCorvaneShellClassId;
 
 std::string DefaultValue(HKEY root, const char* path) {
   char value[MAX_PATH] = {};
@@ -40,8 +45,8 @@ void ClickThrough(const std::string& caption, std::initializer_list<const char*>
         0,
         [&](HWND window) {
           button = GetDlgItem(window, IDOK);
-          return TextOf(window).rfind(caption, 0) == 0 && button != nullptr &&
-                 IsWindowEnabled(button) && TextOf(button) == text;
+          return WindowText(window).rfind(caption, 0) == 0 && button != nullptr &&
+                 IsWindowEnabled(button) && WindowText(button) == text;
         },
         kPageTime);
     ASSERT_NE(wizard, nullptr) << caption << ": no enabled button " << text;
@@ -49,7 +54,9 @@ void ClickThrough(const std::string& caption, std::initializer_list<const char*>
     for (int attempt = 0; attempt < 6 && !moved; ++attempt) {
       Press(wizard, IDOK);
       moved = WaitUntil(
-          [&] { return !IsWindow(button) || !IsWindowEnabled(button) || TextOf(button) != text; },
+          [&] {
+            return !IsWindow(button) || !IsWindowEnabled(button) || WindowText(button) != text;
+          },
           5000);
     }
     ASSERT_TRUE(moved) << caption << ": " << text << " did nothing";
@@ -101,29 +108,28 @@ TEST(InstallerPagesTest, WizardInstallsAndTheUninstallWizardRemovesEverything) {
 
   ChildProcess setup;
   ASSERT_TRUE(setup.Start(BinDir() + "corvane-setup.exe", {}));
-  HWND wizard = WaitForCaption(setup.Id(), "Corvane 2004 - 64-bit Edition Setup", IDOK, kPageTime);
+  HWND wizard = WaitForCaption(setup.Id(), kSetupCaption.c_str(), IDOK, kPageTime);
   ASSERT_NE(wizard, nullptr);
-  EXPECT_EQ(TextOf(GetDlgItem(wizard, kBranding)).rfind("Corvane 2004 - 64-bit Edition", 0), 0u)
-      << TextOf(GetDlgItem(wizard, kBranding));
-  ClickThrough("Corvane 2004 - 64-bit Edition Setup", {"&Next >", "&Install", "&Finish"});
+  EXPECT_EQ(WindowText(GetDlgItem(wizard, kBranding)).rfind(kProductTitle, 0), 0u)
+      << WindowText(GetDlgItem(wizard, kBranding));
+  ClickThrough(kSetupCaption, {"&Next >", "&Install", "&Finish"});
   ASSERT_EQ(setup.Wait(kPageTime), 0);
 
   EXPECT_EQ(DefaultValue(HKEY_LOCAL_MACHINE, "Software\\Corvane 2004"), folder + "\\Hash.dll");
   EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers\\Corvane 2004"),
-            "{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}");
-  EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT,
-                         "CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}\\InprocServer32"),
+            kCorvaneShellClassId);
+  EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT, (kClassKey + "\\InprocServer32").c_str()),
             folder + "\\Corvane.dll");
 
   ChildProcess uninstall;
   ASSERT_TRUE(uninstall.Start(folder + "\\Uninstall.exe", {}));
-  ClickThrough("Corvane 2004 - 64-bit Edition Uninstall", {"&Uninstall", "&Close"});
+  ClickThrough(std::string(kProductTitle) + " Uninstall", {"&Uninstall", "&Close"});
   EXPECT_TRUE(WaitUntil(
       [&] { return GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES; }, kPageTime))
       << folder << " is still there";
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Corvane 2004"));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers\\Corvane 2004"));
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}"));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey.c_str()));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE,
                          "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvane 2004"));
 }
@@ -132,7 +138,7 @@ TEST(InstallerPagesTest, WizardInstallsAndTheUninstallWizardRemovesEverything) {
 // server that cannot register fails the upgrade: the box says why and that the earlier
 // installation was kept, the page's status says it in one line, and the earlier one still works.
 TEST(InstallerPagesTest, AFailedUpgradeOffersTheEarlierFolderAndKeepsItsInstallation) {
-  const std::string caption = "Corvane 2004 - 64-bit Edition Setup";
+  const std::string caption = kSetupCaption;
   const std::string earlier = "C:\\Apps\\Corvane";
   ASSERT_EQ(RunCommandLine("\"" + BinDir() + "corvane-setup.exe\" /S /D=" + earlier), 0);
 
@@ -144,20 +150,20 @@ TEST(InstallerPagesTest, AFailedUpgradeOffersTheEarlierFolderAndKeepsItsInstalla
                 setup.Id(),
                 [&](HWND window) {
                   folder = Descendant(window, kFolderEdit);
-                  return folder != nullptr && TextOf(folder) == earlier;
+                  return folder != nullptr && WindowText(folder) == earlier;
                 },
                 kPageTime),
             nullptr)
-      << (folder != nullptr ? TextOf(folder) : "no directory page");
+      << (folder != nullptr ? WindowText(folder) : "no directory page");
   ClickThrough(caption, {"&Install"});
   HWND box = WaitForWindow(
       setup.Id(),
       [&](HWND window) {
-        return TextOf(window) == caption && TextOf(GetDlgItem(window, IDOK)) == "OK";
+        return WindowText(window) == caption && WindowText(GetDlgItem(window, IDOK)) == "OK";
       },
       kPageTime);
   ASSERT_NE(box, nullptr) << "no message box";
-  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)),
+  EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)),
             "Corvane.dll could not be registered (DllRegisterServer failed).\r\n"
             "The earlier installation in " +
                 earlier + " was left as it was.");
@@ -168,11 +174,11 @@ TEST(InstallerPagesTest, AFailedUpgradeOffersTheEarlierFolderAndKeepsItsInstalla
       setup.Id(),
       [&](HWND window) {
         status = Descendant(window, kStatusText);
-        return TextOf(window).rfind(caption, 0) == 0 && status != nullptr &&
-               TextOf(status) == "Setup failed; the earlier installation was kept.";
+        return WindowText(window).rfind(caption, 0) == 0 && status != nullptr &&
+               WindowText(status) == "Setup failed; the earlier installation was kept.";
       },
       kPageTime);
-  EXPECT_NE(wizard, nullptr) << (status != nullptr ? TextOf(status) : "no status text");
+  EXPECT_NE(wizard, nullptr) << (status != nullptr ? WindowText(status) : "no status text");
   ASSERT_NE(wizard, nullptr);
   // Only Cancel is left to close it.
   HWND cancel = GetDlgItem(wizard, IDCANCEL);
@@ -181,8 +187,7 @@ TEST(InstallerPagesTest, AFailedUpgradeOffersTheEarlierFolderAndKeepsItsInstalla
   Press(wizard, IDCANCEL);
   EXPECT_EQ(setup.Wait(kPageTime), 2);
 
-  EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT,
-                         "CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}\\InprocServer32"),
+  EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT, (kClassKey + "\\InprocServer32").c_str()),
             earlier + "\\Corvane.dll");
   EXPECT_EQ(DefaultValue(HKEY_LOCAL_MACHINE, "Software\\Corvane 2004"), earlier + "\\Hash.dll");
   EXPECT_EQ(GetFileAttributesA((earlier + "\\Corvane.dll.new").c_str()), INVALID_FILE_ATTRIBUTES);

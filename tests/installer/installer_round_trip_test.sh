@@ -12,7 +12,6 @@ bin=$(cd "$1" && pwd)/bin
 . "$(dirname "$0")/installer_snapshot.sh"
 installer_session "$(cd "$1" && pwd)/installer-test"
 
-clsid='{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}'
 # The machine hive names its keys relative to HKLM.
 hklm='Software'
 # A run that was cut short may have left an installation behind.

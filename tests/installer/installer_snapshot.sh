@@ -9,9 +9,14 @@
 #   snapshot NAME            the registry (as Wine keeps it on disk) and the folders of drive C
 #   same_as_before NAME [BASELINE]
 #   check WHAT COMMAND...    counts $failures (tests/support/check.sh)
+#   $clsid                   the class identifier, read from common/com_identifiers.h
 
 # shellcheck source=tests/support/check.sh
 . "$(dirname "${BASH_SOURCE[0]}")/../support/check.sh"
+
+# shellcheck disable=SC2034 # for the scripts that source this
+clsid=$(sed -n 's/^inline constexpr char kCorvaneShellClassId\[\] = "\(.*\)";$/\1/p' \
+  "$(dirname "${BASH_SOURCE[0]}")/../../common/com_identifiers.h")
 
 installer_session() {
   work=$1

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/window_probe.h"
+#include "tests/support/programs.h"
 
 namespace corvane::test {
 namespace {

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "common/com_identifiers.h"
 #include "shell/registrar/registrar.h"
+#include "tests/common/registered_class_tree.h"
 #include "tests/doubles/memory_registry.h"
 
 namespace corvane {
@@ -18,38 +20,16 @@ std::string ReadScript() {
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-const char kClass[] = "HKCR\\CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}";
+const std::string kClass = std::string("HKCR\\CLSID\\") + kCorvaneShellClassId;
 
 // The module path as the self-registration binds it: single quotes doubled.
 constexpr const char* kModule = "C:\\Program Files\\Tam''s\\Corvane.dll";
 
+// Registered, the classes root holds the class tree below the CLSID key, which stays.
 Lines RegisteredTree() {
-  const std::string c = kClass;
-  return Lines{
-      "HKCR\\CLSID",
-      c,
-      c + "\\InprocServer32",
-      c + "\\InprocServer32|=1:C:\\Program Files\\Tam's\\Corvane.dll",
-      c + "\\InprocServer32|ThreadingModel=1:Apartment",
-      c + "\\ProgID",
-      c + "\\ProgID|=1:Tamsel.TamselShell.1",
-      c + "\\Programmable",
-      c + "\\TypeLib",
-      c + "\\TypeLib|=1:{6B0F4A1D-52C3-4E7D-9A21-3C5D7E8F9A01}",
-      c + "\\VersionIndependentProgID",
-      c + "\\VersionIndependentProgID|=1:Tamsel.TamselShell",
-      c + "|=1:TamselShell Class",
-      "HKCR\\Tamsel.TamselShell",
-      "HKCR\\Tamsel.TamselShell.1",
-      "HKCR\\Tamsel.TamselShell.1\\CLSID",
-      "HKCR\\Tamsel.TamselShell.1\\CLSID|=1:{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}",
-      "HKCR\\Tamsel.TamselShell.1|=1:TamselShell Class",
-      "HKCR\\Tamsel.TamselShell\\CLSID",
-      "HKCR\\Tamsel.TamselShell\\CLSID|=1:{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}",
-      "HKCR\\Tamsel.TamselShell\\CurVer",
-      "HKCR\\Tamsel.TamselShell\\CurVer|=1:Tamsel.TamselShell.1",
-      "HKCR\\Tamsel.TamselShell|=1:TamselShell Class",
-  };
+  Lines lines = test::RegisteredClassTree("C:\\Program Files\\Tam's\\Corvane.dll");
+  lines.insert(lines.begin(), "HKCR\\CLSID");
+  return lines;
 }
 
 class CorvaneScript : public ::testing::Test {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "shell/registrar/registrar.h"
+#include "tests/common/lower_ascii_text.h"
 #include "tests/doubles/memory_registry.h"
 
 namespace corvane {
@@ -59,13 +60,6 @@ private:
     return text;
   }
 
-  static std::string Lower(std::string text) {
-    for (char& c : text) {
-      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return text;
-  }
-
   std::string Assignment() {
     switch (Pick(0, 3)) {
     case 0:
@@ -90,7 +84,7 @@ private:
         continue;
       }
       const std::string name = Name();
-      const std::string keyPath = path + "\\" + Lower(Unquoted(name));
+      const std::string keyPath = path + "\\" + test::LowerAsciiText(Unquoted(name));
       // A path is protected everywhere or nowhere, so the script means one thing for it.
       const auto known = protection_.find(keyPath);
       const bool isProtected =
@@ -121,13 +115,6 @@ private:
   std::map<std::string, bool> protection_;
 };
 
-std::string LowerPath(std::string path) {
-  for (char& c : path) {
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return path;
-}
-
 // After unregistering, a key may stay only when it or a key below it is protected, and the only
 // values left are the default values of keys that stay.
 void ExpectOnlyProtectedKeysLeft(const MemoryRegistry& registry,
@@ -139,7 +126,7 @@ void ExpectOnlyProtectedKeysLeft(const MemoryRegistry& registry,
       EXPECT_EQ(line.compare(bar, 2, "|="), 0) << "named value left: " << line << "\n" << script;
       continue;
     }
-    const std::string key = LowerPath(line);
+    const std::string key = test::LowerAsciiText(line);
     bool covered = false;
     for (const std::string& kept : protectedKeys) {
       if (kept == key || kept.compare(0, key.size() + 1, key + "\\") == 0) {

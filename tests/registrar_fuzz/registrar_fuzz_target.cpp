@@ -1,5 +1,5 @@
 // Fuzz target for the registration-script tokenizer and interpreter. libFuzzer drives it in
-// tools/fuzz-registrar.sh; the test run replays the committed corpus through it.
+// tools/fuzz.sh; the test run replays the committed corpus through it.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

@@ -8,18 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "common/com_identifiers.h"
+#include "shell/dll/identifiers.h"
+#include "tests/common/registered_class_tree.h"
+#include "tests/common/temp_folder.h"
 #include "tests/registration/registry_dump.h"
-#include "tests/support/window_probe.h"
+#include "tests/support/programs.h"
 #include "win32/scoped.h"
 
 namespace corvane::test {
 namespace {
 
-const char kClsid[] = "{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}";
-const char kClassKey[] = "CLSID\\{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}";
+const std::string kClassKey = std::string("CLSID\\") + kCorvaneShellClassId;
 // The library is registered under its own locale.
 constexpr LCID kLibraryLocale = 0x0409;
-const GUID kLibId = {0x6B0F4A1D, 0x52C3, 0x4E7D, {0x9A, 0x21, 0x3C, 0x5D, 0x7E, 0x8F, 0x9A, 0x01}};
 
 std::string BuiltDll() {
   return BinDir() + "Corvane.dll";
@@ -28,7 +30,7 @@ std::string BuiltDll() {
 // Everything the registration script writes, read back from the classes root.
 Lines ClassTree() {
   Lines lines;
-  for (const char* path : {"Tamsel.TamselShell.1", "Tamsel.TamselShell", kClassKey}) {
+  for (const char* path : {"Tamsel.TamselShell.1", "Tamsel.TamselShell", kClassKey.c_str()}) {
     const Lines part = DumpKey(HKEY_CLASSES_ROOT, "HKCR", path);
     lines.insert(lines.end(), part.begin(), part.end());
   }
@@ -36,45 +38,14 @@ Lines ClassTree() {
   return lines;
 }
 
-Lines ExpectedClassTree(const std::string& modulePath) {
-  const std::string c = std::string("HKCR\\") + kClassKey;
-  const std::string clsid = kClsid;
-  Lines lines = {
-      c,
-      c + "\\InprocServer32",
-      c + "\\InprocServer32|=1:" + modulePath,
-      c + "\\InprocServer32|ThreadingModel=1:Apartment",
-      c + "\\ProgID",
-      c + "\\ProgID|=1:Tamsel.TamselShell.1",
-      c + "\\Programmable",
-      c + "\\TypeLib",
-      c + "\\TypeLib|=1:{6B0F4A1D-52C3-4E7D-9A21-3C5D7E8F9A01}",
-      c + "\\VersionIndependentProgID",
-      c + "\\VersionIndependentProgID|=1:Tamsel.TamselShell",
-      c + "|=1:TamselShell Class",
-      "HKCR\\Tamsel.TamselShell",
-      "HKCR\\Tamsel.TamselShell.1",
-      "HKCR\\Tamsel.TamselShell.1\\CLSID",
-      "HKCR\\Tamsel.TamselShell.1\\CLSID|=1:" + clsid,
-      "HKCR\\Tamsel.TamselShell.1|=1:TamselShell Class",
-      "HKCR\\Tamsel.TamselShell\\CLSID",
-      "HKCR\\Tamsel.TamselShell\\CLSID|=1:" + clsid,
-      "HKCR\\Tamsel.TamselShell\\CurVer",
-      "HKCR\\Tamsel.TamselShell\\CurVer|=1:Tamsel.TamselShell.1",
-      "HKCR\\Tamsel.TamselShell|=1:TamselShell Class",
-  };
-  std::sort(lines.begin(), lines.end());
-  return lines;
-}
-
 bool TypeLibRegistered() {
   ComPtr<ITypeLib> typeLib;
-  return SUCCEEDED(LoadRegTypeLib(kLibId, 1, 0, kLibraryLocale, typeLib.Receive()));
+  return SUCCEEDED(LoadRegTypeLib(LIBID_CORVANELib, 1, 0, kLibraryLocale, typeLib.Receive()));
 }
 
 std::string RegisteredTypeLibPath() {
   BSTR path = nullptr;
-  if (FAILED(QueryPathOfRegTypeLib(kLibId, 1, 0, kLibraryLocale, &path))) {
+  if (FAILED(QueryPathOfRegTypeLib(LIBID_CORVANELib, 1, 0, kLibraryLocale, &path))) {
     return "";
   }
   char text[MAX_PATH * 2] = {};
@@ -109,32 +80,6 @@ DWORD RunRegsvr32(const std::string& arguments) {
   return static_cast<DWORD>(RunCommandLine("regsvr32.exe " + arguments));
 }
 
-// A private folder for copies of the module; removed with everything in it.
-class TempFolder {
-public:
-  explicit TempFolder(const std::string& name) {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    path_ = std::string(temp) + name + "\\";
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~TempFolder() {
-    for (const std::string& file : files_) {
-      DeleteFileA(file.c_str());
-    }
-    RemoveDirectoryA(path_.c_str());
-  }
-  std::string Add(const std::string& name) {
-    files_.push_back(path_ + name);
-    return files_.back();
-  }
-  const std::string& Path() const { return path_; }
-
-private:
-  std::string path_;
-  std::vector<std::string> files_;
-};
-
 class SelfRegistration : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -157,7 +102,7 @@ protected:
 TEST_F(SelfRegistration, Regsvr32WritesTheClassTreeAndTheTypeLibraryAndRemovesThemAgain) {
   const std::string dll = BuiltDll();
   ASSERT_EQ(RunRegsvr32("/s \"" + dll + "\""), 0u);
-  EXPECT_EQ(ClassTree(), ExpectedClassTree(dll));
+  EXPECT_EQ(ClassTree(), RegisteredClassTree(dll));
   EXPECT_TRUE(TypeLibRegistered());
   EXPECT_EQ(RegisteredTypeLibPath(), dll);
 
@@ -170,13 +115,12 @@ TEST_F(SelfRegistration, Regsvr32WritesTheClassTreeAndTheTypeLibraryAndRemovesTh
 TEST_F(SelfRegistration, RegisteringTwiceLeavesNoStrayKeysBelowTheClass) {
   LoadedServer server(BuiltDll());
   ASSERT_EQ(server.Register(), S_OK);
-  for (const std::string& stray :
-       {std::string(kClassKey) + "\\Stray", std::string(kClassKey) + "\\Programmable\\Stray"}) {
+  for (const std::string& stray : {kClassKey + "\\Stray", kClassKey + "\\Programmable\\Stray"}) {
     ScopedRegKey key;
     ASSERT_EQ(RegCreateKeyA(HKEY_CLASSES_ROOT, stray.c_str(), key.Receive()), ERROR_SUCCESS);
   }
   ASSERT_EQ(server.Register(), S_OK);
-  EXPECT_EQ(ClassTree(), ExpectedClassTree(BuiltDll()));
+  EXPECT_EQ(ClassTree(), RegisteredClassTree(BuiltDll()));
 }
 
 TEST_F(SelfRegistration, UnregisteringRemovesProgIdsAndClassButKeepsClsidAndOtherClasses) {
@@ -188,7 +132,7 @@ TEST_F(SelfRegistration, UnregisteringRemovesProgIdsAndClassButKeepsClsidAndOthe
   ASSERT_EQ(server.Unregister(), S_OK);
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Tamsel.TamselShell.1"));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Tamsel.TamselShell"));
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey.c_str()));
   EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, other, nullptr), "other");
   EXPECT_EQ(SubkeyNames(HKEY_CLASSES_ROOT, "CLSID"), clsidBefore);
 }
@@ -205,14 +149,16 @@ TEST_F(SelfRegistration, UnregisteringWithNothingRegisteredChangesNothing) {
 }
 
 TEST_F(SelfRegistration, ModulePathWithSingleQuoteIsWrittenAsItIs) {
-  TempFolder folder("Tam's Corvane");
-  const std::string copy = folder.Add("Corvane.dll");
+  const TempFolder temp;
+  const std::string folder = temp.Path("Tam's Corvane");
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  const std::string copy = folder + "\\Corvane.dll";
   ASSERT_TRUE(CopyFileA(BuiltDll().c_str(), copy.c_str(), FALSE));
   {
     LoadedServer server(copy);
     ASSERT_TRUE(server.Loaded());
     ASSERT_EQ(server.Register(), S_OK);
-    EXPECT_EQ(ClassTree(), ExpectedClassTree(copy));
+    EXPECT_EQ(ClassTree(), RegisteredClassTree(copy));
     EXPECT_EQ(RegisteredTypeLibPath(), copy);
     EXPECT_EQ(server.Unregister(), S_OK);
   }
@@ -220,9 +166,9 @@ TEST_F(SelfRegistration, ModulePathWithSingleQuoteIsWrittenAsItIs) {
 }
 
 TEST_F(SelfRegistration, TypeLibraryFallsBackToTheTlbFileBesideTheModule) {
-  TempFolder folder("Corvane Fallback");
-  const std::string copy = folder.Add("Corvane.dll");
-  const std::string tlb = folder.Add("Corvane.tlb");
+  const TempFolder folder;
+  const std::string copy = folder.Path("Corvane.dll");
+  const std::string tlb = folder.Path("Corvane.tlb");
   ASSERT_TRUE(CopyFileA(BuiltDll().c_str(), copy.c_str(), FALSE));
 
   // Take the type library out of the copy and keep its bytes.
@@ -263,8 +209,7 @@ TEST_F(SelfRegistration, TypeLibraryFallsBackToTheTlbFileBesideTheModule) {
     // No library anywhere: the script is registered, the library is not, and the call says so.
     EXPECT_TRUE(FAILED(server.Register()));
     EXPECT_FALSE(TypeLibRegistered());
-    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32", nullptr),
-              copy);
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", nullptr), copy);
 
     HANDLE file = CreateFileA(tlb.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -8,7 +8,7 @@
 #include "shell/registrar_win32/script_resource.h"
 #include "shell/registrar_win32/win32_registry.h"
 #include "tests/registration/registry_dump.h"
-#include "tests/support/window_probe.h"
+#include "tests/support/programs.h"
 #include "win32/scoped.h"
 
 namespace corvane::test {

@@ -1,6 +1,6 @@
 // Fuzz target for the report builder: for any entry names, in the Western code page and in a
 // double-byte one, the report is well-formed RTF whose plain text is exactly the lines it was
-// given. libFuzzer drives it in tools/fuzz-hash.sh; the test run replays the committed corpus
+// given. libFuzzer drives it in tools/fuzz.sh; the test run replays the committed corpus
 // through it.
 #include <cstddef>
 #include <cstdint>

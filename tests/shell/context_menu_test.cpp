@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/temp_folder.h"
 #include "tests/support/shell_host.h"
 #include "tools/explorer/hdrop_data_object.h"
 
@@ -150,28 +151,37 @@ TEST_F(ContextMenu, APathLongerThan259CharactersArrivesCut) {
 
 // Explorer sends UTF-16 names. A name the ANSI code page cannot hold would reach the hash module
 // with "?" (or a best-fit look-alike) in place of its characters; only such names of files that
-// exist change, to their short form.
-TEST_F(ContextMenu, WideNamesArriveAsTheCodePageHoldsThemOrByTheirShortPath) {
+// exist change: each folder or file name the code page lacks characters for becomes its short
+// form, the others stay.
+TEST_F(ContextMenu, WideNamesArriveAsTheCodePageHoldsThemOrByTheirShortNames) {
   value_.SetPath(StandInPath());
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   const std::wstring folder = std::wstring(temp) + L"corvane-wide-names";
+  const std::wstring outside = folder + L"\\Привет мир";
   CreateDirectoryW(folder.c_str(), nullptr);
+  CreateDirectoryW(outside.c_str(), nullptr);
   const auto ansi = [](const std::wstring& text) {
     char bytes[MAX_PATH * 2] = {};
     WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr);
     return std::string(bytes);
   };
-  const auto shortForm = [&ansi](const std::wstring& path) {
+  // The last name of the path's short form.
+  const auto shortName = [&ansi](const std::wstring& path) {
     wchar_t name[MAX_PATH] = {};
     GetShortPathNameW(path.c_str(), name, MAX_PATH);
-    return ansi(name);
+    const std::string text = ansi(name);
+    return text.substr(text.find_last_of('\\') + 1);
   };
   const std::wstring chinese = folder + L"\\数据.txt";
   const std::wstring accented = folder + L"\\café.txt";
   // Best fit would turn it into abc.txt, another file.
   const std::wstring lookAlike = folder + L"\\ābc.txt";
-  for (const std::wstring& path : {chinese, accented, lookAlike, folder + L"\\abc.txt"}) {
+  const std::wstring report = outside + L"\\quarterly report.pdf";
+  const std::wstring bothOutside = outside + L"\\数据.txt";
+  const std::wstring made[] = {chinese, accented,   lookAlike, folder + L"\\abc.txt",
+                               report,  bothOutside};
+  for (const std::wstring& path : made) {
     std::FILE* file = _wfopen(path.c_str(), L"wb");
     ASSERT_NE(file, nullptr);
     std::fclose(file);
@@ -179,16 +189,23 @@ TEST_F(ContextMenu, WideNamesArriveAsTheCodePageHoldsThemOrByTheirShortPath) {
   const std::wstring missing = folder + L"\\Привет.txt";
   const std::wstring longPath = L"C:\\数" + std::wstring(297, L'x');
 
-  ASSERT_EQ(S_OK, InitializeWith(menu_.Get(), {chinese, accented, lookAlike, missing, longPath}));
+  ASSERT_EQ(S_OK, InitializeWith(menu_.Get(), {chinese, accented, lookAlike, missing, longPath,
+                                               report, bothOutside}));
   EXPECT_EQ(S_OK, RunCommand(menu_.Get(), 0).result);
   const std::string list = recorder_.Take().list;
-  EXPECT_NE(shortForm(chinese).find('~'), std::string::npos) << "no short name to test with";
-  EXPECT_EQ(shortForm(chinese) + "\n" + ansi(folder) + "\\caf\xe9.txt\n" + shortForm(lookAlike) +
-                "\n" + ansi(folder) + "\\??????.txt\nC:\\?" + std::string(255, 'x'),
+  for (const std::wstring& path : {chinese, outside, report}) {
+    EXPECT_NE(shortName(path).find('~'), std::string::npos) << "no short name to test with";
+  }
+  const std::string shortOutside = ansi(folder) + "\\" + shortName(outside);
+  EXPECT_EQ(ansi(folder) + "\\" + shortName(chinese) + "\n" + ansi(folder) + "\\caf\xe9.txt\n" +
+                ansi(folder) + "\\" + shortName(lookAlike) + "\n" + ansi(folder) +
+                "\\??????.txt\nC:\\?" + std::string(255, 'x') + "\n" + shortOutside +
+                "\\quarterly report.pdf\n" + shortOutside + "\\" + shortName(bothOutside),
             list);
-  for (const std::wstring& path : {chinese, accented, lookAlike, folder + L"\\abc.txt"}) {
+  for (const std::wstring& path : made) {
     DeleteFileW(path.c_str());
   }
+  RemoveDirectoryW(outside.c_str());
   RemoveDirectoryW(folder.c_str());
 }
 
@@ -278,9 +295,8 @@ TEST_F(ContextMenu, EachMissingPieceShowsItsErrorBoxAndStillSucceeds) {
 
 TEST_F(ContextMenu, AHashModulePathOf258CharactersIsFound) {
   // A copy of the stand-in whose full path is exactly 258 characters: the longest the value holds.
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  std::string dir = std::string(temp) + "cvlong";
+  const TempFolder temp;
+  std::string dir = temp.Path("cvlong");
   const std::size_t dirLength = 240;
   dir += std::string(dirLength - dir.size(), 'd');
   CreateDirectoryA(dir.c_str(), nullptr);
@@ -295,9 +311,6 @@ TEST_F(ContextMenu, AHashModulePathOf258CharactersIsFound) {
   const HashCall call = recorder_.Take();
   EXPECT_TRUE(call.called);
   EXPECT_EQ(3, call.mode);
-
-  DeleteFileA(module.c_str());
-  RemoveDirectoryA(dir.c_str());
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 #include "tests/support/shell_host.h"
 
 #include <chrono>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 
 #include "shell/dll/identifiers.h"
+#include "tests/support/window_driver.h"
 #include "tools/explorer/hdrop_data_object.h"
 
 namespace corvane::test {
@@ -18,30 +18,6 @@ HRESULT InitializeWithNames(IContextMenu* menu, const std::vector<std::basic_str
   ComPtr<IDataObject> data;
   *data.Receive() = HDropDataObject::Create(paths);
   return InitializeWithData(menu, data.Get());
-}
-
-// A visible top-level window of this process with this caption; null when there is none.
-HWND FindOwnWindow(const char* caption) {
-  struct Search {
-    const char* caption;
-    HWND found;
-  } search{caption, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(parameter);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        char text[256] = {};
-        if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
-            GetWindowTextA(window, text, sizeof text) > 0 &&
-            std::strcmp(text, search->caption) == 0) {
-          search->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
 }
 
 } // namespace
@@ -212,14 +188,11 @@ void MessageBoxAnswerer::Stop() {
 void MessageBoxAnswerer::Run() {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (!stop_ && std::chrono::steady_clock::now() < deadline) {
-    HWND box = FindOwnWindow(caption_.c_str());
+    HWND box = FindVisibleWindow(GetCurrentProcessId(),
+                                 [this](HWND window) { return WindowText(window) == caption_; });
     if (box != nullptr) {
       // A message box shows its text in the static control 0xFFFF.
-      HWND control = GetDlgItem(box, textControl_);
-      std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-      text.resize(static_cast<std::size_t>(
-          GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
-      text_ = text;
+      text_ = ControlText(box, textControl_);
       hadOwner_ = GetWindow(box, GW_OWNER) != nullptr;
       answered_ = true;
       SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);

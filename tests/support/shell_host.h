@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/window_probe.h"
+#include "tests/support/programs.h"
 #include "win32/scoped.h"
 
 namespace corvane::test {

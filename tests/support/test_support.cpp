@@ -25,44 +25,6 @@ BOOL CALLBACK CloseLeftover(HWND window, LPARAM) {
 
 } // namespace
 
-TempFolder::TempFolder() {
-  char base[MAX_PATH] = {};
-  ::GetTempPathA(MAX_PATH, base);
-  static int counter = 0;
-  char name[64];
-  std::snprintf(name, sizeof name, "corvane-hw-%lu-%d", ::GetCurrentProcessId(), ++counter);
-  path_ = std::string(base) + name;
-  ::CreateDirectoryA(path_.c_str(), nullptr);
-}
-
-TempFolder::~TempFolder() {
-  WIN32_FIND_DATAA found;
-  HANDLE search = ::FindFirstFileA((path_ + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = found.cFileName;
-      if (name != "." && name != "..") {
-        ::DeleteFileA((path_ + "\\" + name).c_str());
-      }
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-  }
-  ::RemoveDirectoryA(path_.c_str());
-}
-
-std::string TempFolder::Path(const std::string& name) const {
-  return path_ + "\\" + name;
-}
-
-std::string TempFolder::Write(const std::string& name, const std::string& bytes) const {
-  std::string path = Path(name);
-  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-  }
-  return path;
-}
-
 std::string ReadFileBytes(const std::string& path) {
   std::string bytes;
   if (std::FILE* file = std::fopen(path.c_str(), "rb")) {

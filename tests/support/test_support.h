@@ -8,23 +8,6 @@
 
 namespace corvane::test {
 
-// A fresh folder under the user's temp folder, removed with everything in it.
-class TempFolder {
-public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  // Full path of name inside the folder.
-  std::string Path(const std::string& name) const;
-  // Writes bytes to name and returns its full path.
-  std::string Write(const std::string& name, const std::string& bytes) const;
-
-private:
-  std::string path_;
-};
-
 std::string ReadFileBytes(const std::string& path);
 // A fixed byte pattern of the given length whose 64-byte blocks are not all alike.
 std::string PatternBytes(size_t length);

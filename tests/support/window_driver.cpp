@@ -33,9 +33,7 @@ struct DialogSearch {
 
 BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<DialogSearch*>(param);
-  char className[64] = {};
-  ::GetClassNameA(window, className, sizeof className);
-  if (std::string(className) != "#32770" || !::IsWindowVisible(window)) {
+  if (ClassOf(window) != "#32770" || !::IsWindowVisible(window)) {
     return TRUE;
   }
   if (search->owner != nullptr && ::GetWindow(window, GW_OWNER) != search->owner) {
@@ -54,14 +52,30 @@ HWND FindDialog(DWORD threadId, const std::string& caption, HWND owner) {
   return search.found;
 }
 
+struct WindowSearch {
+  DWORD processId;
+  const std::function<bool(HWND)>* match;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<WindowSearch*>(parameter);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if ((search->processId == 0 || owner == search->processId) && ::IsWindowVisible(window) &&
+      (*search->match)(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 struct EditSearch {
   HWND found;
 };
 
 BOOL CALLBACK MatchFileNameEdit(HWND window, LPARAM param) {
-  char className[32] = {};
-  ::GetClassNameA(window, className, sizeof className);
-  if (std::string(className) == "Edit" && ::IsWindowVisible(window) &&
+  if (ClassOf(window) == "Edit" && ::IsWindowVisible(window) &&
       WindowText(window) == "digest.txt") {
     reinterpret_cast<EditSearch*>(param)->found = window;
     return FALSE;
@@ -74,10 +88,8 @@ void PrintThreadWindows(DWORD threadId) {
   ::EnumThreadWindows(
       threadId,
       [](HWND window, LPARAM) -> BOOL {
-        char className[64] = {};
-        ::GetClassNameA(window, className, sizeof className);
         std::fprintf(stderr, "window %p class %s caption '%s' visible %d owner %p text '%s'\n",
-                     static_cast<void*>(window), className, CaptionOf(window).c_str(),
+                     static_cast<void*>(window), ClassOf(window).c_str(), CaptionOf(window).c_str(),
                      ::IsWindowVisible(window), static_cast<void*>(::GetWindow(window, GW_OWNER)),
                      WindowText(::GetDlgItem(window, 0xFFFF)).c_str());
         return TRUE;
@@ -115,23 +127,51 @@ bool HasDialog(DWORD threadId, const std::string& caption) {
   return FindDialog(threadId, caption, nullptr) != nullptr;
 }
 
-std::string WindowText(HWND window) {
-  int length = ::GetWindowTextLengthA(window);
-  if (length <= 0) {
-    return std::string();
+HWND FindVisibleWindow(DWORD processId, const std::function<bool(HWND)>& match) {
+  WindowSearch search{processId, &match, nullptr};
+  ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitForWindow(DWORD processId, const std::function<bool(HWND)>& match, DWORD milliseconds) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    HWND found = FindVisibleWindow(processId, match);
+    if (found != nullptr || ::GetTickCount() - start > milliseconds) {
+      return found;
+    }
+    Pause();
   }
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  int copied = ::GetWindowTextA(window, &text[0], length + 1);
-  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-  return text;
+}
+
+HWND WaitForCaption(DWORD processId, const std::string& caption, int controlId,
+                    DWORD milliseconds) {
+  return WaitForWindow(
+      processId,
+      [&](HWND window) {
+        return WindowText(window) == caption &&
+               (controlId == 0 || ::GetDlgItem(window, controlId) != nullptr);
+      },
+      milliseconds);
 }
 
 std::string ControlText(HWND dialog, int id) {
   return WindowText(::GetDlgItem(dialog, id));
 }
 
+std::string ClassOf(HWND window) {
+  char name[64] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
 void Click(HWND dialog, int id) {
   ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void Press(HWND dialog, int buttonId) {
+  ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(dialog, buttonId)));
 }
 
 std::string AnswerMessageBox(DWORD threadId, const std::string& caption, int buttonId, HWND owner) {
@@ -173,10 +213,9 @@ bool SaveThroughDialog(DWORD threadId, HWND owner, const std::string& path,
     ::EnumChildWindows(
         dialog,
         [](HWND window, LPARAM) -> BOOL {
-          char className[64] = {};
-          ::GetClassNameA(window, className, sizeof className);
           std::fprintf(stderr, "child %d class %s text '%s' visible %d\n", ::GetDlgCtrlID(window),
-                       className, WindowText(window).c_str(), ::IsWindowVisible(window));
+                       ClassOf(window).c_str(), WindowText(window).c_str(),
+                       ::IsWindowVisible(window));
           return TRUE;
         },
         0);
@@ -267,9 +306,7 @@ void MessageRecorder::Store(const CWPSTRUCT& message) {
   case PBM_SETRANGE:
   case PBM_SETRANGE32: {
     // Other controls take their own messages at these numbers.
-    char className[32] = {};
-    ::GetClassNameA(message.hwnd, className, sizeof className);
-    if (::lstrcmpiA(className, PROGRESS_CLASSA) != 0) {
+    if (::lstrcmpiA(ClassOf(message.hwnd).c_str(), PROGRESS_CLASSA) != 0) {
       return;
     }
     break;

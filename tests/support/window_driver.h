@@ -1,7 +1,8 @@
 #pragma once
-// Plays the user of the hash module's windows from a second thread: finds windows by caption
-// and control id, reads their texts, clicks buttons, answers message boxes. A hook on the thread
-// that runs the windows records every text and bar position they were given.
+// Plays the user of real windows, the hash module's from a second thread and other programs':
+// finds windows by caption and control id, reads their texts (WindowText), clicks buttons, answers
+// message boxes. A hook on the thread that runs the windows records every text and bar position
+// they were given.
 
 #include <windows.h>
 
@@ -9,6 +10,8 @@
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include "win32/window_text.h"
 
 namespace corvane::test {
 
@@ -22,10 +25,23 @@ bool WaitUntilGone(HWND window, DWORD timeoutMs = kWaitMs);
 // True when the thread has a visible dialog with this caption right now.
 bool HasDialog(DWORD threadId, const std::string& caption);
 
-std::string WindowText(HWND window);
+// The first visible top-level window of the process (of any process for 0) that satisfies
+// `match`; null when there is none.
+HWND FindVisibleWindow(DWORD processId, const std::function<bool(HWND)>& match);
+// The same, polling until `milliseconds` have passed; null when none appeared.
+HWND WaitForWindow(DWORD processId, const std::function<bool(HWND)>& match,
+                   DWORD milliseconds = 60000);
+// A visible top-level window of the process with this caption (and, unless 0, a control with this
+// id).
+HWND WaitForCaption(DWORD processId, const std::string& caption, int controlId = 0,
+                    DWORD milliseconds = 60000);
+
 std::string ControlText(HWND dialog, int id);
+std::string ClassOf(HWND window);
 // A click as the user makes it: queued for the window's thread.
 void Click(HWND dialog, int id);
+// Presses a button of a dialog as a click would: the dialog receives BN_CLICKED from it.
+void Press(HWND dialog, int buttonId);
 // Answers the message box with this caption by its button id; returns its text.
 std::string AnswerMessageBox(DWORD threadId, const std::string& caption, int buttonId,
                              HWND owner = nullptr);

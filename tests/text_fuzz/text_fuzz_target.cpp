@@ -1,5 +1,5 @@
 // Fuzz target for CTextString and CTextTokenizer, checked against a plain std::string model of
-// the same operations. libFuzzer drives it in tools/fuzz-hash.sh; the test run replays the
+// the same operations. libFuzzer drives it in tools/fuzz.sh; the test run replays the
 // committed corpus through it.
 #include <climits>
 #include <cstddef>

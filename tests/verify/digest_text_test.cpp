@@ -1,3 +1,4 @@
+#include "common/ascii_case.h"
 #include "hash/core/verify_run.h"
 
 #include <gtest/gtest.h>
@@ -49,13 +50,13 @@ TEST(DigestEntryText, AcceptsOnlyLowerHexOfTheAlgorithmsExactLength) {
 }
 
 TEST(DigestEntryText, ComparisonIgnoresLetterCaseButNothingElse) {
-  EXPECT_TRUE(DigestTextsMatch("A9993E364706816ABA3E25717850C26C9CD0D89D", kSha1.c_str()));
-  EXPECT_TRUE(DigestTextsMatch("a9993E364706816aBa3e25717850C26c9cd0d89D", kSha1.c_str()));
-  EXPECT_TRUE(DigestTextsMatch("", ""));
-  EXPECT_FALSE(DigestTextsMatch(kSha1.substr(0, 39).c_str(), kSha1.c_str()));
-  EXPECT_FALSE(DigestTextsMatch(kSha1.c_str(), kSha1.substr(0, 39).c_str()));
-  EXPECT_FALSE(DigestTextsMatch("", kMd5.c_str()));
-  EXPECT_FALSE(DigestTextsMatch("900150983cd24fb0d6963f7d28e17f73", kMd5.c_str()));
+  EXPECT_TRUE(EqualsNoCase("A9993E364706816ABA3E25717850C26C9CD0D89D", kSha1.c_str()));
+  EXPECT_TRUE(EqualsNoCase("a9993E364706816aBa3e25717850C26c9cd0d89D", kSha1.c_str()));
+  EXPECT_TRUE(EqualsNoCase("", ""));
+  EXPECT_FALSE(EqualsNoCase(kSha1.substr(0, 39).c_str(), kSha1.c_str()));
+  EXPECT_FALSE(EqualsNoCase(kSha1.c_str(), kSha1.substr(0, 39).c_str()));
+  EXPECT_FALSE(EqualsNoCase("", kMd5.c_str()));
+  EXPECT_FALSE(EqualsNoCase("900150983cd24fb0d6963f7d28e17f73", kMd5.c_str()));
 }
 
 TEST(VerifyBoxes, CarryTheProductTitleAndWarnOnEveryFailure) {

@@ -1,6 +1,7 @@
 #include "hash/core/verify_run.h"
 
 #include "tests/common/engine_traits.h"
+#include "tests/common/temp_folder.h"
 #include "tests/doubles/fake_progress.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -55,15 +55,8 @@ private:
 
 class Verification : public ::testing::Test {
 protected:
-  void SetUp() override {
-    std::random_device seed;
-    folder_ = fs::temp_directory_path() / ("corvane-verify-" + std::to_string(seed()));
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
   std::string MakeFile(const std::string& name, const std::string& contents) {
-    const std::string path = (folder_ / name).string();
+    const std::string path = folder_.Path(name);
     std::ofstream(path, std::ios::binary) << contents;
     return path;
   }
@@ -78,7 +71,7 @@ protected:
     return boxes.empty() ? "" : "box:" + boxes.back();
   }
 
-  fs::path folder_;
+  test::TempFolder folder_;
   FakeProgress progress;
   FakeUser user{progress.events};
 };
@@ -144,7 +137,7 @@ TEST_F(Verification, DigestOfTheOtherEngineOrAnotherFileFailsWithWarning) {
 }
 
 TEST_F(Verification, MissingFileIsReportedAfterTheDigestAndTheHiddenWindowGoes) {
-  const std::string path = (folder_ / "missing.txt").string();
+  const std::string path = folder_.Path("missing.txt");
   user.typed = kMd5Empty;
   EXPECT_EQ(Run(path.c_str(), DigestAlgorithm::Md5), VerifyOutcome::CouldNotOpen);
   EXPECT_EQ(progress.events, (Texts{"ask", "create", "box:Could not open file", "destroy"}));
@@ -202,7 +195,7 @@ TEST_F(Verification, DeclinedAbortGoesOnAndGivesTheUninterruptedVerdict) {
 
 TEST_F(Verification, ReadErrorBeforeTheEndSaysSoInsteadOfReadingForever) {
   // Opening a directory succeeds here and every read of it fails.
-  const std::string path = (folder_ / "folder").string();
+  const std::string path = folder_.Path("folder");
   fs::create_directories(path);
   user.typed = kMd5Empty;
   EXPECT_EQ(Run(path.c_str(), DigestAlgorithm::Md5), VerifyOutcome::ReadError);

@@ -1,4 +1,8 @@
+#include "common/hash_mode.h"
+#include "common/hash_resource.h"
+#include "common/product.h"
 #include "tests/common/engine_traits.h"
+#include "tests/common/temp_folder.h"
 #include "tests/support/window_driver.h"
 
 #include <windows.h>
@@ -21,12 +25,11 @@ using test::WaitForDialog;
 using test::WaitUntilGone;
 using Texts = std::vector<std::string>;
 
-constexpr int kMd5Mode = 2;
-constexpr int kSha1Mode = 3;
-constexpr int kDigestEdit = 1000;
-const std::string kProduct = "Corvane 2004 - 64-bit Edition";
-const std::string kDigestDialog = "Message Digest to Verify";
-const std::string kProgressWindow = "Hashing File(s)...";
+constexpr int kMd5Mode = static_cast<int>(HashMode::VerifyMd5);
+constexpr int kSha1Mode = static_cast<int>(HashMode::VerifySha1);
+const std::string kProduct = kProductTitle;
+const std::string kDigestDialog = VERIFY_DIGEST_CAPTION;
+const std::string kProgressWindow = PROGRESS_CAPTION;
 const std::string kMatch = "Digest matches. Verification succeeded.";
 const std::string kMismatch = "Verification failed. Digest does not match.";
 const std::string kInvalid = "This does not appear to be a valid message digest";
@@ -124,22 +127,9 @@ protected:
     s_hash = nullptr;
   }
 
-  void SetUp() override {
-    ASSERT_NE(s_hash, nullptr) << "Hash.dll or its export Hash is missing";
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    folder_ = std::string(temp) + "corvane-verify-" + std::to_string(::GetCurrentProcessId()) +
-              "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    ::CreateDirectoryA(folder_.c_str(), nullptr);
-  }
+  void SetUp() override { ASSERT_NE(s_hash, nullptr) << "Hash.dll or its export Hash is missing"; }
 
-  void TearDown() override {
-    for (const std::string& file : files_)
-      ::DeleteFileA(file.c_str());
-    ::RemoveDirectoryA(folder_.c_str());
-  }
-
-  std::string PathOf(const std::string& name) const { return folder_ + "\\" + name; }
+  std::string PathOf(const std::string& name) const { return folder_.Path(name); }
 
   std::string MakeFile(const std::string& name, const std::string& contents) {
     const std::string path = PathOf(name);
@@ -150,7 +140,6 @@ protected:
     if (!contents.empty())
       ::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
     ::CloseHandle(file);
-    files_.push_back(path);
     return path;
   }
 
@@ -199,13 +188,13 @@ protected:
   }
 
   static void Type(HWND dialog, const std::string& text) {
-    ::SendMessageA(::GetDlgItem(dialog, kDigestEdit), WM_SETTEXT, 0,
+    ::SendMessageA(::GetDlgItem(dialog, IDC_DIGEST_EDIT), WM_SETTEXT, 0,
                    reinterpret_cast<LPARAM>(text.c_str()));
   }
 
   // A key pressed while the edit field has the focus.
   static void PressKey(HWND dialog, WPARAM key) {
-    HWND edit = ::GetDlgItem(dialog, kDigestEdit);
+    HWND edit = ::GetDlgItem(dialog, IDC_DIGEST_EDIT);
     ::PostMessageA(edit, WM_KEYDOWN, key, 1);
     ::PostMessageA(edit, WM_KEYUP, key, 0xC0000001);
   }
@@ -231,7 +220,7 @@ protected:
   // The progress window, known by the status text it was given; null when it had none.
   static HWND ProgressWindow(const test::MessageRecorder& recorder) {
     for (const test::Record& record : recorder.Records())
-      if (record.message == WM_SETTEXT && record.controlId == 1004 && !record.topLevel)
+      if (record.message == WM_SETTEXT && record.controlId == IDC_STATUS_TEXT && !record.topLevel)
         return record.root;
     return nullptr;
   }
@@ -255,8 +244,7 @@ protected:
   static HMODULE s_module;
   static HashExport s_hash;
   const DWORD thread_ = ::GetCurrentThreadId();
-  std::string folder_;
-  std::vector<std::string> files_;
+  test::TempFolder folder_;
   Texts leftovers_;
 };
 
@@ -291,7 +279,7 @@ TEST_F(VerifyThroughHash, DigestTypedInUpperOrMixedCaseMatches) {
         ::Sleep(1);
       }
       okButton = ::GetDlgItem(dialog, IDOK);
-      EXPECT_EQ(ControlText(dialog, kDigestEdit), "");
+      EXPECT_EQ(ControlText(dialog, IDC_DIGEST_EDIT), "");
       Type(dialog, digest);
       if (mode == kSha1Mode)
         PressKey(dialog, VK_RETURN);
@@ -305,10 +293,10 @@ TEST_F(VerifyThroughHash, DigestTypedInUpperOrMixedCaseMatches) {
     EXPECT_EQ(verdict.Type(), static_cast<UINT>(MB_OK));
     EXPECT_EQ(focusAtOpening, okButton) << "the dialog opens with the focus on OK";
     EXPECT_EQ(leftovers_, Texts{});
-    EXPECT_EQ(ProgressTexts(recorder, 1000), Texts{path});
-    EXPECT_EQ(ProgressTexts(recorder, 1001), Texts{"43 bytes"});
-    EXPECT_EQ(ProgressTexts(recorder, 1004), Texts{"Verifying File"});
-    EXPECT_EQ(ProgressTexts(recorder, 1003), Texts{"43 bytes"});
+    EXPECT_EQ(ProgressTexts(recorder, IDC_FILENAME_TEXT), Texts{path});
+    EXPECT_EQ(ProgressTexts(recorder, IDC_FILESIZE_TEXT), Texts{"43 bytes"});
+    EXPECT_EQ(ProgressTexts(recorder, IDC_STATUS_TEXT), Texts{"Verifying File"});
+    EXPECT_EQ(ProgressTexts(recorder, IDC_BYTES_TEXT), Texts{"43 bytes"});
     EXPECT_EQ(recorder.BarPositions(), (std::vector<int>{0, 100}));
     EXPECT_EQ(ProgressTitles(recorder), Texts{})
         << "the progress window keeps its template's title";
@@ -377,7 +365,8 @@ TEST_F(VerifyThroughHash, InvalidDigestIsPointedOutAndTheDialogStaysOpenUntilCan
         Click(dialog, IDOK);
         notices.push_back(WaitForBox(kProduct, dialog));
         Answer(notices.back(), IDOK);
-        textsAfter.push_back(::IsWindow(dialog) ? ControlText(dialog, kDigestEdit) : "(closed)");
+        textsAfter.push_back(::IsWindow(dialog) ? ControlText(dialog, IDC_DIGEST_EDIT)
+                                                : "(closed)");
       }
       switch (run.ending) {
       case Ending::CancelButton:
@@ -400,7 +389,8 @@ TEST_F(VerifyThroughHash, InvalidDigestIsPointedOutAndTheDialogStaysOpenUntilCan
     }
     EXPECT_EQ(notices.size(), run.typed.size());
     EXPECT_EQ(leftovers_, Texts{}) << "cancelling ends the verification silently";
-    EXPECT_EQ(ProgressTexts(recorder, 1004), Texts{}) << "no progress window after cancelling";
+    EXPECT_EQ(ProgressTexts(recorder, IDC_STATUS_TEXT), Texts{})
+        << "no progress window after cancelling";
   }
 }
 
@@ -428,8 +418,8 @@ TEST_F(VerifyThroughHash, EmptyFileShowsNoBytesAndMatchesTheEmptyMessage) {
     verdict = FinalBox();
   });
   EXPECT_EQ(verdict.text, kMatch);
-  EXPECT_EQ(ProgressTexts(recorder, 1001), Texts{"0 bytes"});
-  EXPECT_EQ(ProgressTexts(recorder, 1003), Texts{"0 bytes"});
+  EXPECT_EQ(ProgressTexts(recorder, IDC_FILESIZE_TEXT), Texts{"0 bytes"});
+  EXPECT_EQ(ProgressTexts(recorder, IDC_BYTES_TEXT), Texts{"0 bytes"});
   EXPECT_EQ(recorder.BarPositions(), (std::vector<int>{0, 0}));
   EXPECT_EQ(leftovers_, Texts{});
 }
@@ -469,7 +459,7 @@ protected:
     clicked_ = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE clicked = clicked_;
     recorder.SetGate([clicked](const test::Record& record) {
-      if (record.message == WM_SETTEXT && record.controlId == 1003 && !record.topLevel)
+      if (record.message == WM_SETTEXT && record.controlId == IDC_BYTES_TEXT && !record.topLevel)
         ::WaitForSingleObject(clicked, test::kWaitMs);
     });
   }
@@ -508,7 +498,7 @@ TEST_F(AbortDuringReading, ConfirmedAbortEndsWithoutVerdict) {
   EXPECT_EQ(question.owner, nullptr);
   EXPECT_TRUE(progressGone);
   EXPECT_EQ(leftovers_, Texts{}) << "no verdict after a confirmed abort";
-  EXPECT_EQ(ProgressTexts(recorder, 1003), Texts{"65536 bytes"})
+  EXPECT_EQ(ProgressTexts(recorder, IDC_BYTES_TEXT), Texts{"65536 bytes"})
       << "reading stops at the block the question followed";
 }
 
@@ -526,7 +516,7 @@ TEST_F(AbortDuringReading, DeclinedAbortReadsOnAndGivesTheRightVerdict) {
   });
   EXPECT_EQ(question.text, "Are you sure you wish to abort?");
   EXPECT_EQ(verdict.text, kMatch);
-  EXPECT_EQ(ProgressTexts(recorder, 1003).back(), "8388608 bytes");
+  EXPECT_EQ(ProgressTexts(recorder, IDC_BYTES_TEXT).back(), "8388608 bytes");
   EXPECT_EQ(leftovers_, Texts{});
 }
 

@@ -1,26 +1,15 @@
 #include "tools/explorer/context_menu_host.h"
 
-#include <iterator>
-
+#include "common/hash_mode.h"
 #include "tools/explorer/hdrop_data_object.h"
+#include "win32/last_error.h"
 
 namespace corvane {
-namespace {
-
-// The four commands of the "Corvane 2004" submenu, by the offset of their menu identifiers.
-struct HostCommand {
-  const char* name;
-  UINT offset;
-};
-constexpr HostCommand kHostCommands[] = {
-    {"md5", 0}, {"sha1", 1}, {"verify-md5", 2}, {"verify-sha1", 3}};
-
-} // namespace
 
 bool FindHostCommand(const std::string& name, UINT& offset) {
-  for (const HostCommand& command : kHostCommands) {
-    if (name == command.name) {
-      offset = command.offset;
+  for (const HashModeFacts& facts : kHashModes) {
+    if (name == facts.hostCommand) {
+      offset = static_cast<UINT>(facts.mode);
       return true;
     }
   }
@@ -96,14 +85,14 @@ HRESULT ContextMenuHost::Fill(HMENU menu) {
     return E_UNEXPECTED;
   }
   if (menu == nullptr) {
-    return HRESULT_FROM_WIN32(GetLastError());
+    return LastErrorResult();
   }
   const HRESULT result = menu_->QueryContextMenu(menu, 0, kFirstId, 0x7FFF, CMF_NORMAL);
   if (FAILED(result)) {
     return result;
   }
   // The handler reports how many identifiers it used; every command needs its own.
-  if (HRESULT_CODE(result) < static_cast<int>(std::size(kHostCommands))) {
+  if (HRESULT_CODE(result) < static_cast<int>(kHashModeCount)) {
     return E_UNEXPECTED;
   }
   return S_OK;

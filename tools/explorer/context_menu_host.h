@@ -13,7 +13,7 @@
 
 namespace corvane {
 
-// Offset of the named command (md5, sha1, verify-md5, verify-sha1); false for any other name.
+// Offset of the command of that host name (HashModeFacts::hostCommand); false for any other name.
 bool FindHostCommand(const std::string& name, UINT& offset);
 
 // Turns command-line file names into the full paths a selection holds. On failure `error` names

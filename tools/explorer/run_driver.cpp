@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/hash_resource.h"
 #include "common/scoped_file.h"
 #include "tools/explorer/text_lines.h"
 #include "win32/scoped.h"
+#include "win32/window_text.h"
 
 namespace corvane {
 namespace {
@@ -14,26 +16,8 @@ namespace {
 // A WH_GETMESSAGE hook procedure gets no context of its own; one driver per thread at a time.
 thread_local RunDriver* activeDriver = nullptr;
 
-constexpr int kReportViewId = 1003;
-constexpr int kProgressSizeId = 1001;
-constexpr int kProgressBytesId = 1003;
-constexpr int kProgressStatusId = 1004;
 constexpr int kMessageTextId = 0xFFFF;
 constexpr UINT kTimerPeriodMs = 100;
-
-std::string WindowText(HWND window) {
-  if (window == nullptr) {
-    return {};
-  }
-  const int length = GetWindowTextLengthA(window);
-  if (length <= 0) {
-    return {};
-  }
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  const int copied = GetWindowTextA(window, text.data(), length + 1);
-  text.resize(static_cast<size_t>(std::max(copied, 0)));
-  return text;
-}
 
 std::string ClassName(HWND window) {
   char name[64] = {};
@@ -43,6 +27,12 @@ std::string ClassName(HWND window) {
 
 bool StartsWith(const std::string& text, const char* prefix) {
   return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+// The template's caption, or the title a batch run gives the window.
+bool IsProgressTitle(const std::string& title) {
+  return title == PROGRESS_CAPTION || title == kProgressTitleOneFile ||
+         title == kProgressTitleFiles;
 }
 
 BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
@@ -154,7 +144,7 @@ LRESULT CALLBACK RunDriver::CallWndProcRetHook(int code, WPARAM wParam, LPARAM l
   if (code == HC_ACTION && activeDriver != nullptr) {
     const CWPRETSTRUCT* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
     // The run loops set the bytes field last before they pump: the window is complete then.
-    if (call->message == WM_SETTEXT && GetDlgCtrlID(call->hwnd) == kProgressBytesId) {
+    if (call->message == WM_SETTEXT && GetDlgCtrlID(call->hwnd) == IDC_BYTES_TEXT) {
       HWND parent = GetParent(call->hwnd);
       if (parent != nullptr && IsWindowVisible(parent) && !activeDriver->busy_) {
         activeDriver->busy_ = true;
@@ -185,7 +175,7 @@ void RunDriver::LookAt(HWND window) {
     return;
   }
   const std::string caption = WindowText(window);
-  HWND view = GetDlgItem(window, kReportViewId);
+  HWND view = GetDlgItem(window, IDC_REPORT_VIEW);
   if (view != nullptr && StartsWith(ClassName(view), "RICHEDIT")) {
     Capture(window, "results.bmp");
     reportLines_ = TextLines(WindowText(view));
@@ -210,13 +200,12 @@ void RunDriver::LookAt(HWND window) {
 }
 
 void RunDriver::LookAtProgress(HWND window) {
-  if (!StartsWith(WindowText(window), "Hashing File") ||
-      GetDlgItem(window, kProgressStatusId) == nullptr) {
+  if (!IsProgressTitle(WindowText(window)) || GetDlgItem(window, IDC_STATUS_TEXT) == nullptr) {
     return;
   }
-  const std::string status = WindowText(GetDlgItem(window, kProgressStatusId));
-  const std::string size = WindowText(GetDlgItem(window, kProgressSizeId));
-  const std::string bytes = WindowText(GetDlgItem(window, kProgressBytesId));
+  const std::string status = WindowText(GetDlgItem(window, IDC_STATUS_TEXT));
+  const std::string size = WindowText(GetDlgItem(window, IDC_FILESIZE_TEXT));
+  const std::string bytes = WindowText(GetDlgItem(window, IDC_BYTES_TEXT));
   // Once per file, when all of it has been read.
   if (!status.empty() && status != lastProgressCapture_ && size == bytes + " bytes") {
     lastProgressCapture_ = status;

@@ -13,7 +13,7 @@ namespace corvane {
 //  - captures the progress window each time a file has been read to its end (the last capture
 //    wins) as <folder>\progress.bmp, right when its bytes field has been given its final text,
 //  - captures the results window as <folder>\results.bmp once it is shown, reads its report view
-//    (control 1003) and closes it with OK,
+//    (IDC_REPORT_VIEW) and closes it with OK,
 //  - records and closes any message box (caption: text).
 // A thread timer keeps messages coming while a modal loop would otherwise just wait.
 class RunDriver {

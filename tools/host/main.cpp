@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "common/com_identifiers.h"
+#include "common/hash_mode.h"
 #include "tools/explorer/context_menu_host.h"
 #include "tools/explorer/run_driver.h"
 
 namespace corvane {
 namespace {
 
-// {6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01}
-constexpr CLSID kCorvaneShell = {
-    0x6B0F4A10, 0x52C3, 0x4E7D, {0x9A, 0x21, 0x3C, 0x5D, 0x7E, 0x8F, 0x9A, 0x01}};
+constexpr CLSID kCorvaneShell = GuidFromText<CLSID>(kCorvaneShellClassId);
 
 enum ExitCode {
   kSuccess = 0,
@@ -30,12 +30,23 @@ enum ExitCode {
   kNoResults = 5,
 };
 
+// The host names of the commands that match, joined by `separator`: "md5|sha1|...".
+std::string CommandNames(const char* separator, bool verifications) {
+  std::string names;
+  for (const HashModeFacts& facts : kHashModes) {
+    if (verifications || !facts.verifies) {
+      names += (names.empty() ? "" : separator) + std::string(facts.hostCommand);
+    }
+  }
+  return names;
+}
+
 int Usage(const char* problem) {
   if (problem != nullptr) {
     std::fprintf(stderr, "corvane-host: %s\n", problem);
   }
-  std::fprintf(stderr, "usage: corvane-host.exe [--command md5|sha1|verify-md5|verify-sha1]"
-                       " [--drive FOLDER] FILE...\n");
+  std::fprintf(stderr, "usage: corvane-host.exe [--command %s] [--drive FOLDER] FILE...\n",
+               CommandNames("|", true).c_str());
   return kUsage;
 }
 
@@ -116,8 +127,8 @@ int Main(int argc, wchar_t** argv) {
     return Usage(("unknown command " + AnsiText(commandName)).c_str());
   }
   if (!driveFolder.empty()) {
-    if (commandName.empty() || offset > 1) {
-      return Usage("--drive needs --command md5 or --command sha1");
+    if (commandName.empty() || IsVerification(static_cast<HashMode>(offset))) {
+      return Usage(("--drive needs --command " + CommandNames(" or --command ", false)).c_str());
     }
     const DWORD attributes = GetFileAttributesW(driveFolder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
@@ -140,9 +151,9 @@ int Main(int argc, wchar_t** argv) {
   ContextMenuHost host;
   const HRESULT created = host.Create(kCorvaneShell, paths);
   if (created == REGDB_E_CLASSNOTREG) {
-    return Fail(kNotInstalled, "Corvane 2004 is not installed: its class "
-                               "{6B0F4A10-52C3-4E7D-9A21-3C5D7E8F9A01} is not registered "
-                               "(run corvane-setup.exe)");
+    return Fail(kNotInstalled, std::string("Corvane 2004 is not installed: its class ") +
+                                   kCorvaneShellClassId +
+                                   " is not registered (run corvane-setup.exe)");
   }
   if (FAILED(created)) {
     return Fail(kHandlerFailed, "the Corvane 2004 handler could not be created: " + Hex(created));

@@ -1,4 +1,4 @@
-#include "tests/support/window_probe.h"
+#include "tests/support/programs.h"
 
 #include "win32/scoped.h"
 
@@ -34,24 +34,6 @@ void CloseIf(HANDLE& handle) {
     CloseHandle(handle);
     handle = nullptr;
   }
-}
-
-struct Search {
-  DWORD processId;
-  const std::function<bool(HWND)>* match;
-  HWND found;
-};
-
-BOOL CALLBACK Visit(HWND window, LPARAM parameter) {
-  auto* search = reinterpret_cast<Search*>(parameter);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if ((search->processId == 0 || owner == search->processId) && IsWindowVisible(window) &&
-      (*search->match)(window)) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
 }
 
 } // namespace
@@ -164,57 +146,6 @@ long RunToEnd(const std::string& program, const std::vector<std::string>& argume
     return -1;
   }
   return child.Wait(milliseconds);
-}
-
-HWND WaitForWindow(DWORD processId, const std::function<bool(HWND)>& match, DWORD milliseconds) {
-  const ULONGLONG deadline = GetTickCount64() + milliseconds;
-  for (;;) {
-    Search search = {processId, &match, nullptr};
-    EnumWindows(&Visit, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr || GetTickCount64() > deadline) {
-      return search.found;
-    }
-    Sleep(20);
-  }
-}
-
-HWND WaitForCaption(DWORD processId, const std::string& caption, int controlId,
-                    DWORD milliseconds) {
-  return WaitForWindow(
-      processId,
-      [&](HWND window) {
-        return TextOf(window) == caption && (controlId == 0 || GetDlgItem(window, controlId));
-      },
-      milliseconds);
-}
-
-std::string TextOf(HWND window) {
-  if (window == nullptr) {
-    return {};
-  }
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 10000, &length)) {
-    return {};
-  }
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                           SMTO_ABORTIFHUNG, 10000, &copied)) {
-    return {};
-  }
-  text.resize(static_cast<size_t>(copied));
-  return text;
-}
-
-std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-void Press(HWND dialog, int buttonId) {
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
 }
 
 bool KeyExists(HKEY root, const char* path) {

@@ -1,4 +1,4 @@
-#include "hash/dll/window_dpi.h"
+#include "hash/windows/window_dpi.h"
 
 namespace corvane {
 

@@ -1,10 +1,11 @@
-#include "hash/dll/results_dlg.h"
+#include "hash/windows/results_dlg.h"
 
+#include "common/hash_mode.h"
+#include "common/hash_resource.h"
 #include "common/scoped_file.h"
 #include "framework/file_dialog.h"
-#include "hash/dll/formatting_dlg.h"
-#include "hash/dll/window_dpi.h"
-#include "resources/hash_resource.h"
+#include "hash/windows/formatting_dlg.h"
+#include "hash/windows/window_dpi.h"
 #include "win32/scoped.h"
 
 #include <algorithm>
@@ -17,27 +18,14 @@ namespace corvane {
 
 namespace {
 
-// Where the next piece of the report being loaded starts. Loading runs to its end inside
-// OnInitDialog, so one position serves every results window of the module.
-uint32_t g_streamReadPosition = 0;
-
-// The report as the stream callback sees it; its length is measured once per loading.
+// The report as the stream callback sees it; its length is measured once per loading. The read
+// position is the loading's own: two results windows may load at once, on two threads or one
+// inside the other's message loop.
 struct StreamSource {
   const char* text;
   uint32_t length;
+  uint32_t position;
 };
-
-// A mode beyond the known ones is hashed with SHA-1, yet its saved report names no algorithm.
-const char* AlgorithmWord(HashMode mode) {
-  switch (mode) {
-  case HashMode::ComputeMd5:
-    return "MD5 ";
-  case HashMode::ComputeSha1:
-    return "SHA-1 ";
-  default:
-    return "Unknown Hash ";
-  }
-}
 
 // Caption, borders and whatever scroll bars the window shows.
 int NonClientHeight(HWND window) {
@@ -93,8 +81,7 @@ BOOL CResultsDlg::OnInitDialog() {
   m_richEdit.SetEventMask(ENM_REQUESTRESIZE);
 
   CFormattingDlg notice;
-  g_streamReadPosition = 0;
-  StreamSource source{m_strReport.GetString(), static_cast<uint32_t>(m_strReport.GetLength())};
+  StreamSource source{m_strReport.GetString(), static_cast<uint32_t>(m_strReport.GetLength()), 0};
   EDITSTREAM stream{};
   stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
   stream.pfnCallback = StreamInCallback;
@@ -119,17 +106,17 @@ BOOL CResultsDlg::OnInitDialog() {
 
 DWORD CALLBACK CResultsDlg::StreamInCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count,
                                              LONG* delivered) {
-  const auto* source = reinterpret_cast<const StreamSource*>(cookie);
+  auto* source = reinterpret_cast<StreamSource*>(cookie);
   uint32_t rest = 0;
-  if (source != nullptr && g_streamReadPosition < source->length) {
-    rest = source->length - g_streamReadPosition;
+  if (source != nullptr && source->position < source->length) {
+    rest = source->length - source->position;
   }
   uint32_t wanted = count > 0 ? static_cast<uint32_t>(count) : 0;
   uint32_t n = wanted <= rest ? wanted : rest;
   if (n > 0) {
-    std::memcpy(buffer, source->text + g_streamReadPosition, n);
+    std::memcpy(buffer, source->text + source->position, n);
+    source->position += n;
   }
-  g_streamReadPosition += n;
   if (delivered != nullptr) {
     *delivered = static_cast<LONG>(n);
   }
@@ -194,7 +181,7 @@ void CResultsDlg::OnSaveToFile() {
   }
 
   // Text mode turns every LF into CR LF on the way out.
-  bool written = std::fputs(AlgorithmWord(m_nMode), file.Get()) >= 0 &&
+  bool written = std::fputs(ReportWordOf(m_nMode), file.Get()) >= 0 &&
                  std::fputs("Digest\n\n", file.Get()) >= 0 &&
                  std::fwrite(plain.data(), 1, plain.size(), file.Get()) == plain.size() &&
                  std::fputc('\n', file.Get()) != EOF;

@@ -1,6 +1,6 @@
-#include "hash/dll/formatting_dlg.h"
+#include "hash/windows/formatting_dlg.h"
 
-#include "resources/hash_resource.h"
+#include "common/hash_resource.h"
 
 namespace corvane {
 

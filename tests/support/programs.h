@@ -1,10 +1,9 @@
-// A user at another process's windows: starts a program, finds its windows by caption and control,
-// reads their texts and presses their buttons.
+// Other programs as a test runs them: started with their output captured or run to their end, and
+// where the test's own files and an installation are.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,22 +47,7 @@ long RunCommandLine(std::string commandLine, DWORD milliseconds = 120000);
 long RunToEnd(const std::string& program, const std::vector<std::string>& arguments,
               DWORD milliseconds = 120000);
 
-// The first visible top-level window of the process (of any process for 0) that satisfies
-// `match`, polling until `milliseconds` have passed; null when none appeared.
-HWND WaitForWindow(DWORD processId, const std::function<bool(HWND)>& match,
-                   DWORD milliseconds = 60000);
-// A visible top-level window of the process with this caption (and, unless 0, a control with this
-// id).
-HWND WaitForCaption(DWORD processId, const std::string& caption, int controlId = 0,
-                    DWORD milliseconds = 60000);
-
-// The text of a window of another process, asked for with WM_GETTEXT (a rich-text view keeps its
-// text to itself otherwise).
-std::string TextOf(HWND window);
-std::string ClassOf(HWND window);
-// Presses a button of a dialog as a click would: the dialog receives BN_CLICKED from it.
-void Press(HWND dialog, int buttonId);
-
+// Whether the key is there, as an installation or a registration left it.
 bool KeyExists(HKEY root, const char* path);
 
 } // namespace corvane::test

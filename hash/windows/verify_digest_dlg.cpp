@@ -1,7 +1,7 @@
-#include "hash/dll/verify_digest_dlg.h"
+#include "hash/windows/verify_digest_dlg.h"
 
+#include "common/hash_resource.h"
 #include "hash/core/verify_run.h"
-#include "resources/hash_resource.h"
 #include "win32/scoped.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "hash/dll/progress_dlg.h"
+#include "hash/windows/progress_dlg.h"
 
-#include "resources/hash_resource.h"
+#include "common/hash_resource.h"
 
 #include <commctrl.h>
 
