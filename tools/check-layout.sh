@@ -21,7 +21,7 @@ layout=$tree/layout.tsv
 declare -A allowed folder_of
 while IFS=$'\t' read -r folder target type folders; do
   folder_of[$target]=$folder
-  [[ $type == UTILITY || $folder == tests/* || $folder == bench ]] && continue
+  [[ $type == UTILITY || $folder == tests || $folder == tests/* || $folder == bench ]] && continue
   allowed[$folder]="${allowed[$folder]:-} $folders"
 done <"$layout"
 
