@@ -221,23 +221,43 @@ void SaveAndCopy(DWORD thread, HWND results, const std::string& path, std::strin
   *copied = WaitForClipboardText(sequence);
 }
 
-// Clicks each control in turn as the user's mouse does, at its centre, in one batch of input.
-void ClickWithMouse(const std::vector<std::pair<HWND, int>>& controls) {
+// The user's mouse at the centre of a control, in SendInput's absolute units.
+INPUT MouseAt(HWND dialog, int id, DWORD flags) {
   const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
+  RECT rect{};
+  ::GetWindowRect(::GetDlgItem(dialog, id), &rect);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = ((rect.left + rect.right) / 2) * 65535 / (width - 1);
+  input.mi.dy = ((rect.top + rect.bottom) / 2) * 65535 / (height - 1);
+  input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+  return input;
+}
+
+// Wine follows every injected move of the pointer by moving the display's, and the display tells
+// the window under it, late: a late word of a move elsewhere that comes between a button's press
+// and release lifts the press. So the pointer is put on the first control well before the clicks.
+void PointAt(HWND dialog, int id) {
+  INPUT move = MouseAt(dialog, id, MOUSEEVENTF_MOVE);
+  ::SendInput(1, &move, sizeof(INPUT));
+}
+
+// Clicks each control in turn as the user's mouse does, in one batch of input, the first where the
+// pointer is (PointAt). Every later control is pointed at again between press and release, so that
+// a late word of the moves before cannot lift its press for good.
+void ClickWithMouse(const std::vector<std::pair<HWND, int>>& controls) {
   std::vector<INPUT> inputs;
+  bool first = true;
   for (const auto& [dialog, id] : controls) {
-    RECT rect{};
-    ::GetWindowRect(::GetDlgItem(dialog, id), &rect);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = ((rect.left + rect.right) / 2) * 65535 / (width - 1);
-    input.mi.dy = ((rect.top + rect.bottom) / 2) * 65535 / (height - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs.push_back(input);
-    input.mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-    inputs.push_back(input);
-    input.mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-    inputs.push_back(input);
+    if (!first) {
+      inputs.push_back(MouseAt(dialog, id, MOUSEEVENTF_MOVE));
+    }
+    inputs.push_back(MouseAt(dialog, id, MOUSEEVENTF_LEFTDOWN));
+    if (!first) {
+      inputs.push_back(MouseAt(dialog, id, MOUSEEVENTF_MOVE));
+    }
+    inputs.push_back(MouseAt(dialog, id, MOUSEEVENTF_LEFTUP));
+    first = false;
   }
   ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
@@ -627,7 +647,8 @@ TEST(HashWindows, SaveDialogOwnsTheResultsWindowWhichTakesNoClicksMeanwhile) {
     results = WaitForDialog(thread, kProductTitle);
     ASSERT_NE(results, nullptr);
     // Other tests' windows share this desktop: in front of these two, they would take the clicks.
-    ::SetWindowPos(results, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE);
+    ::SetWindowPos(results, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    PointAt(results, IDC_SAVE_BUTTON);
     Click(results, IDC_SAVE_BUTTON);
     HWND save = WaitForDialog(thread, "Save As");
     ASSERT_NE(save, nullptr);
@@ -638,7 +659,8 @@ TEST(HashWindows, SaveDialogOwnsTheResultsWindowWhichTakesNoClicksMeanwhile) {
     RECT rect{};
     ::GetWindowRect(save, &rect);
     ::SetWindowPos(save, HWND_TOPMOST, ::GetSystemMetrics(SM_CXSCREEN) - (rect.right - rect.left),
-                   ::GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top), 0, 0, SWP_NOSIZE);
+                   ::GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top), 0, 0,
+                   SWP_NOSIZE | SWP_NOACTIVATE);
     ClickWithMouse({{results, IDC_SAVE_BUTTON}, {save, IDCANCEL}});
     saveClosed = WaitUntilGone(save);
     secondDialog = HasDialog(thread, "Save As");
