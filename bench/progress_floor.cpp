@@ -58,7 +58,6 @@ void Blocks(CProgressDlg& progress, long long blocks) {
 void Files(CProgressDlg& progress, const std::vector<std::string>& paths) {
   const std::unique_ptr<uint8_t[]> buffer(new uint8_t[kReadBlockSize]);
   DiscardingSink discard;
-  char text[64];
   const int count = static_cast<int>(paths.size());
   for (int index = 1; index <= count; ++index) {
     const std::string& path = paths[static_cast<size_t>(index - 1)];
@@ -66,14 +65,7 @@ void Files(CProgressDlg& progress, const std::vector<std::string>& paths) {
     if (!file)
       continue;
     const long long fileSize = FileLength(file.Get());
-    char sizeText[kBytesTextSize];
-    FormatBytes(fileSize, BytesText::CountAndUnit, sizeText);
-    progress.SetFileName(path.c_str());
-    progress.SetFileSize(sizeText);
-    progress.SetRange(0, 100);
-    progress.SetPosition(0);
-    std::snprintf(text, sizeof text, "File %i of %i", index, count);
-    progress.SetStatus(text);
+    ShowFileStart(progress, path.c_str(), fileSize, index, count);
     if (ReadStream(file.Get(), fileSize, discard, BytesText::Count, progress, buffer.get()) ==
         StreamOutcome::Aborted)
       return;

@@ -35,7 +35,6 @@ void RunBatch(const char* pathList, HashMode mode, ProgressView& progress, Resul
 
   ReportBuilder report(codePage);
   const std::unique_ptr<uint8_t[]> readBuffer(new uint8_t[kReadBlockSize]);
-  char text[64];
   char digestText[41];
   CTextString entry;
   int entryIndex = 0;
@@ -49,14 +48,7 @@ void RunBatch(const char* pathList, HashMode mode, ProgressView& progress, Resul
       continue;
     }
     const int64_t fileSize = FileLength(file.Get());
-    char sizeText[kBytesTextSize];
-    FormatBytes(fileSize, BytesText::CountAndUnit, sizeText);
-    progress.SetFileName(entry.Text());
-    progress.SetFileSize(sizeText);
-    progress.SetRange(0, 100);
-    progress.SetPosition(0);
-    std::snprintf(text, sizeof text, "File %i of %i", entryIndex, fileCount);
-    progress.SetStatus(text);
+    ShowFileStart(progress, entry.Text(), fileSize, entryIndex, fileCount);
 
     const StreamOutcome outcome = DigestStream(file.Get(), fileSize, algorithm, BytesText::Count,
                                                progress, readBuffer.get(), digestText);

@@ -3,6 +3,8 @@
 #include "hash/digest/md5.h"
 #include "hash/digest/sha1.h"
 
+#include <cstdio>
+
 namespace corvane {
 
 namespace {
@@ -76,6 +78,18 @@ int Percentage(int64_t bytesRead, int64_t fileSize) {
 }
 
 } // namespace
+
+void ShowFileStart(ProgressView& view, const char* path, int64_t fileSize, int index, int count) {
+  char sizeText[kBytesTextSize];
+  FormatBytes(fileSize, BytesText::CountAndUnit, sizeText);
+  view.SetFileName(path);
+  view.SetFileSize(sizeText);
+  view.SetRange(0, 100);
+  view.SetPosition(0);
+  char status[64];
+  std::snprintf(status, sizeof status, "File %i of %i", index, count);
+  view.SetStatus(status);
+}
 
 bool ShowBlockProgress(ProgressView& view, int64_t bytesRead, int64_t fileSize,
                        BytesText bytesText) {

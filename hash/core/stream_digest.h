@@ -25,6 +25,10 @@ public:
   virtual void Take(const uint8_t* data, uint32_t length) = 0;
 };
 
+// The window's part when a file is opened, the index-th of count: its name, its size, the bar's
+// range and position 0, then "File index of count".
+void ShowFileStart(ProgressView& view, const char* path, int64_t fileSize, int index, int count);
+
 // The window's part of every block: the bar set to the percentage of fileSize read, the bytes text
 // (bytesRead in the given form), the thread's messages pumped and, when an abort is requested, the
 // user asked. After a declined abort the window is told to paint; otherwise it paints at its own
